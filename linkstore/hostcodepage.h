@@ -1,0 +1,13 @@
+#pragma once
+
+#include <string>
+
+namespace tovren {
+
+// Conversion between Tovren's text (UTF-8) and the bytes a link file holds on this host.
+// Reading never fails and never drops a byte: what the code page cannot express is mapped to
+// a character of its own.
+std::string toHostCodePage(const std::string& text);
+std::string fromHostCodePage(std::string bytes);
+
+} // namespace tovren

@@ -1,0 +1,28 @@
+#pragma once
+
+#include "linkstore/filefailure.h"
+#include "linkstore/linkrecord.h"
+
+#include <string>
+
+namespace tovren {
+
+// The absolute path of the directory holding the running executable (symbolic links
+// resolved), never the working directory. Only a root directory ends with a separator.
+std::string programDirectory();
+
+// Where the link file of a map lives: directory, one separator, the name as typed, ".link".
+// The parts are joined as they are: nothing is trimmed, checked or normalised.
+std::string linkFilePath(const std::string& directory, const std::string& mapName);
+
+// Writes the record as four CR LF-terminated lines from the first byte of the file, creating
+// it when missing and never emptying it first, so bytes past the new content stay. Other
+// writers are refused while it is open. Returns only once the bytes are on the device;
+// throws FileFailure otherwise.
+void saveLinkFile(const std::string& path, const LinkRecord& record);
+
+// Reads the first four lines of a link file; anything after the fourth is ignored.
+// Throws FileFailure, InputPastEndOfFile when the file has fewer than four lines.
+LinkRecord loadLinkFile(const std::string& path);
+
+} // namespace tovren

@@ -1,0 +1,134 @@
+// Saving and loading link files with the POSIX file interface.
+#include "linkstore/hostcodepage.h"
+#include "linkstore/linkfile.h"
+#include "linkstore/linkformat.h"
+#include "linkstore/posix/filedescriptor.h"
+#include "linkstore/posix/hostfailure.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <string_view>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace tovren {
+
+namespace {
+
+constexpr std::size_t readBufferSize = 64 * 1024;
+
+// Opens without blocking, so that a FIFO in the file's place cannot hang the program, then
+// switches back to ordinary blocking reads and writes.
+FileDescriptor openFile(const std::string& path, int flags, FileStep step) {
+    FileDescriptor file(::open(path.c_str(), flags | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0666));
+    if (!file.isOpen()) {
+        throw failureFromErrno(errno, step, path);
+    }
+    const int status = ::fcntl(file.get(), F_GETFL);
+    if (status == -1 || ::fcntl(file.get(), F_SETFL, status & ~O_NONBLOCK) == -1) {
+        throw failureFromErrno(errno, step, path);
+    }
+    return file;
+}
+
+// Refuses other writers for as long as the file stays open. The lock is advisory: it binds
+// every Tovren, and any other program that asks for it, but reading is never held up.
+void refuseOtherWriters(const FileDescriptor& file, const std::string& path) {
+    while (::flock(file.get(), LOCK_EX | LOCK_NB) == -1) {
+        if (errno != EINTR) {
+            throw failureFromErrno(errno, FileStep::OpenToSave, path);
+        }
+    }
+}
+
+void writeAll(const FileDescriptor& file, std::string_view bytes, const std::string& path) {
+    while (!bytes.empty()) {
+        const ssize_t written = ::write(file.get(), bytes.data(), bytes.size());
+        if (written < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            throw failureFromErrno(errno, FileStep::Write, path);
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(written));
+    }
+}
+
+// Only a save that reached the device has succeeded: a full disk may otherwise be reported
+// after the user was told all is well.
+void flushToDevice(const FileDescriptor& file, const std::string& path) {
+    if (::fsync(file.get()) == -1 && errno != EINVAL) { // EINVAL: a device that cannot sync
+        throw failureFromErrno(errno, FileStep::Write, path);
+    }
+}
+
+void closeAfterWriting(FileDescriptor& file, const std::string& path) {
+    if (::close(file.release()) == -1 &&
+        errno != EINTR) { // EINTR: Linux has closed it all the same
+        throw failureFromErrno(errno, FileStep::Write, path);
+    }
+}
+
+void refuseFolder(const FileDescriptor& file, const std::string& path) {
+    struct stat status {};
+    if (::fstat(file.get(), &status) == -1) {
+        throw failureFromErrno(errno, FileStep::OpenToLoad, path);
+    }
+    if (S_ISDIR(status.st_mode)) {
+        throw failureFromErrno(EISDIR, FileStep::OpenToLoad, path);
+    }
+}
+
+std::size_t readSome(const FileDescriptor& file, std::vector<char>& buffer,
+                     const std::string& path) {
+    for (;;) {
+        const ssize_t count = ::read(file.get(), buffer.data(), buffer.size());
+        if (count >= 0) {
+            return static_cast<std::size_t>(count);
+        }
+        if (errno != EINTR) {
+            throw failureFromErrno(errno, FileStep::Read, path);
+        }
+    }
+}
+
+} // namespace
+
+void saveLinkFile(const std::string& path, const LinkRecord& record) {
+    refuseUnusableName(path);
+    const std::string bytes =
+        linkFileBytes({toHostCodePage(record.up), toHostCodePage(record.down),
+                       toHostCodePage(record.left), toHostCodePage(record.right)});
+    // Never O_TRUNC: an earlier, longer content keeps its tail after the new fourth line.
+    FileDescriptor file = openFile(path, O_WRONLY | O_CREAT, FileStep::OpenToSave);
+    refuseOtherWriters(file, path);
+    writeAll(file, bytes, path);
+    flushToDevice(file, path);
+    closeAfterWriting(file, path);
+}
+
+LinkRecord loadLinkFile(const std::string& path) {
+    refuseUnusableName(path);
+    FileDescriptor file = openFile(path, O_RDONLY, FileStep::OpenToLoad);
+    refuseFolder(file, path);
+    LinkLineReader reader;
+    std::vector<char> buffer(readBufferSize);
+    while (!reader.complete()) {
+        const std::size_t count = readSome(file, buffer, path);
+        if (count == 0) {
+            break;
+        }
+        reader.feed(std::string_view(buffer.data(), count));
+    }
+    if (!reader.finish()) {
+        throw fileFailure(FileFailure::Kind::InputPastEndOfFile, path,
+                          "the file has fewer than four lines");
+    }
+    auto& lines = reader.lines();
+    return {fromHostCodePage(std::move(lines[0])), fromHostCodePage(std::move(lines[1])),
+            fromHostCodePage(std::move(lines[2])), fromHostCodePage(std::move(lines[3]))};
+}
+
+} // namespace tovren

@@ -1,0 +1,132 @@
+#include "linkstore/linkfile.h"
+#include "support/childprocess.h"
+#include "support/temporarydirectory.h"
+
+#include <chrono>
+#include <fcntl.h>
+#include <future>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace tovren {
+namespace {
+
+using testing::failureKindAsUnprivileged;
+using testing::failureKindOf;
+using testing::writeBytes;
+using Kind = FileFailure::Kind;
+
+class LoadLinkFile : public ::testing::Test {
+protected:
+    testing::TemporaryDirectory directory;
+    std::string map1 = linkFilePath(directory.path(), "map1");
+
+    Kind loadFailure(const std::string& path) {
+        const auto kind = failureKindOf([&] { loadLinkFile(path); });
+        EXPECT_TRUE(kind.has_value()) << "the load succeeded";
+        return kind.value_or(Kind::OtherFailure);
+    }
+};
+
+TEST_F(LoadLinkFile, shouldReturnTheFourLinesInOrder) {
+    writeBytes(map1, "map0\r\nmap2\r\nmap3\r\nmap4\r\n");
+    EXPECT_EQ(loadLinkFile(map1), (LinkRecord{"map0", "map2", "map3", "map4"}));
+}
+
+TEST_F(LoadLinkFile, shouldReadBackWhatWasSaved) {
+    const std::vector<LinkRecord> records{
+        {}, {"map2", "", "map3", ""}, {" ", "Köln", "\u20AC\U0001F30D", "a\nb"}};
+    for (const LinkRecord& record : records) {
+        saveLinkFile(map1, record);
+        EXPECT_EQ(loadLinkFile(map1), record);
+    }
+}
+
+TEST_F(LoadLinkFile, shouldReturnAnUnterminatedFourthLine) {
+    writeBytes(map1, "a\r\nb\r\nc\r\nlast");
+    EXPECT_EQ(loadLinkFile(map1).right, "last");
+}
+
+TEST_F(LoadLinkFile, shouldReadAWindows1252FileWithItsAccents) {
+    writeBytes(map1, "K\xF6ln\r\nM\xFCnchen\r\n\x80uro\r\nplain\r\n");
+    EXPECT_EQ(loadLinkFile(map1), (LinkRecord{"Köln", "München", "\u20ACuro", "plain"}));
+}
+
+TEST_F(LoadLinkFile, shouldFailWithInputPastEndOfFileWhenLinesAreMissing) {
+    writeBytes(map1, "a\r\nb\r\nc\r\n");
+    EXPECT_EQ(loadFailure(map1), Kind::InputPastEndOfFile);
+    writeBytes(map1, "");
+    EXPECT_EQ(loadFailure(map1), Kind::InputPastEndOfFile);
+    writeBytes(map1, "a\r\nb\r\n");
+    EXPECT_EQ(loadFailure(map1), Kind::InputPastEndOfFile);
+}
+
+TEST_F(LoadLinkFile, shouldFailWithFileNotFoundForAMissingFile) {
+    EXPECT_EQ(loadFailure(map1), Kind::FileNotFound);
+    EXPECT_EQ(loadFailure(linkFilePath(directory.path(), " ")), Kind::FileNotFound);
+}
+
+TEST_F(LoadLinkFile, shouldFailWithPathNotFoundForAMissingDirectory) {
+    EXPECT_EQ(loadFailure(linkFilePath(directory.file("nowhere"), "map1")), Kind::PathNotFound);
+    EXPECT_EQ(loadFailure(linkFilePath(directory.path(), "nowhere/map1")), Kind::PathNotFound);
+}
+
+TEST_F(LoadLinkFile, shouldFailWithAccessDeniedForAFolderInTheFilesPlace) {
+    ::mkdir(map1.c_str(), 0755);
+    EXPECT_EQ(loadFailure(map1), Kind::AccessDenied);
+}
+
+TEST_F(LoadLinkFile, shouldFailWithAccessDeniedWithoutTheRightToRead) {
+    writeBytes(map1, "a\r\nb\r\nc\r\nd\r\n");
+    ::chmod(map1.c_str(), 0200);
+    EXPECT_EQ(failureKindAsUnprivileged([&] { loadLinkFile(map1); }), Kind::AccessDenied);
+}
+
+TEST_F(LoadLinkFile, shouldFailWithBadFileNameForANameTooLongOrHoldingNul) {
+    EXPECT_EQ(loadFailure(linkFilePath(directory.path(), std::string(300, 'm'))),
+              Kind::BadFileName);
+    writeBytes(directory.file("map1"), "a\r\nb\r\nc\r\nd\r\n");
+    EXPECT_EQ(loadFailure(linkFilePath(directory.path(), std::string("map1\0", 5))),
+              Kind::BadFileName);
+}
+
+TEST_F(LoadLinkFile, shouldLoadALineOfTensOfMegabytes) {
+    const std::string huge(24 * 1024 * 1024 + 7, 'x');
+    writeBytes(map1, "up\r\n" + huge + "\r\nleft\r\n" + huge);
+    const LinkRecord record = loadLinkFile(map1);
+    EXPECT_EQ(record.down.size(), huge.size());
+    EXPECT_EQ(record.right.size(), huge.size());
+    EXPECT_EQ(record.left, "left");
+}
+
+TEST_F(LoadLinkFile, shouldTakeATerminatorSplitAcrossReadBuffersAsOne) {
+    // Buffers of 64 KiB: the first line's CR is the last byte of one, its LF the next's first.
+    for (const std::size_t length : {65535U, 65534U, 65536U, 131071U}) {
+        const std::string first(length, 'a');
+        writeBytes(map1, first + "\r\n\nb\r\nc\r\nd\r\n");
+        EXPECT_EQ(loadLinkFile(map1), (LinkRecord{first, "\nb", "c", "d"})) << length;
+    }
+}
+
+TEST_F(LoadLinkFile, shouldStopReadingOnceItHasFourLines) {
+    // A FIFO that still has a writer: reading past the fourth line would wait for ever.
+    ASSERT_EQ(::mkfifo(map1.c_str(), 0644), 0);
+    const int writer = ::open(map1.c_str(), O_RDWR | O_CLOEXEC);
+    ASSERT_GE(writer, 0);
+    const std::string bytes = "a\r\nb\r\nc\r\nd\r\n";
+    ASSERT_EQ(::write(writer, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
+    auto loading = std::async(std::launch::async, [&] { return loadLinkFile(map1); });
+    const bool finished = loading.wait_for(std::chrono::seconds(20)) == std::future_status::ready;
+    ::close(writer); // lets a load that kept reading see the end
+    ASSERT_TRUE(finished) << "the load read on past the fourth line";
+    EXPECT_EQ(loading.get(), (LinkRecord{"a", "b", "c", "d"}));
+}
+
+TEST_F(LoadLinkFile, shouldNotHangOnAFifoWithoutWriter) {
+    ASSERT_EQ(::mkfifo(map1.c_str(), 0644), 0);
+    EXPECT_EQ(loadFailure(map1), Kind::InputPastEndOfFile);
+}
+
+} // namespace
+} // namespace tovren
