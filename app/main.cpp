@@ -1,7 +1,5 @@
-#include <cstdio>
+#include "app/shell.h"
 
-int main() {
-    std::puts("Tovren 1.00 is built. Its window is not there yet: this build holds the link file "
-              "store and the editor commands, which the tests exercise.");
-    return 0;
+int main(int /*argc*/, char** argv) {
+    return tovren::runTovren(argv[0]);
 }

@@ -1,0 +1,44 @@
+#include "app/shell.h"
+
+#include "app/identity.h"
+#include "editor/messagebox.h"
+
+#include <QApplication>
+#include <QIcon>
+
+namespace tovren {
+
+int runTovren(const char* programName) {
+    int argumentCount = 1;
+    char* arguments[] = {const_cast<char*>(programName), nullptr};
+    QApplication application(argumentCount, arguments);
+    applyIdentity(application);
+    Form1 window(deliverClick);
+    window.show();
+    return QApplication::exec();
+}
+
+void applyIdentity(QApplication& application) {
+    // Only the name and version: a display name would be appended to every window title.
+    QApplication::setApplicationName(QString::fromUtf8(identity::applicationTitle));
+    QApplication::setApplicationVersion(QString::fromUtf8(identity::version));
+    QIcon globe;
+    for (const int size : {16, 32, 48, 64, 128, 256}) {
+        globe.addFile(QStringLiteral(":/tovren/globe-%1.png").arg(size), QSize(size, size));
+    }
+    application.setWindowIcon(globe);
+}
+
+void deliverClick(Form1& window, const std::function<void()>& command) {
+    try {
+        command();
+    } catch (const FileFailure& failure) {
+        reportFatalFailure(window, failure);
+    }
+}
+
+void reportFatalFailure(Form1& window, const FileFailure& failure) {
+    showMessageBox(window, QMessageBox::Critical, QString::fromStdString(failure.description()));
+}
+
+} // namespace tovren

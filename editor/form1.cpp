@@ -1,0 +1,174 @@
+#include "editor/form1.h"
+
+#include "editor/editorcommands.h"
+#include "editor/editorfields.h"
+#include "editor/form1layout.h"
+#include "editor/messagebox.h"
+#include "editor/singlelinevalidator.h"
+#include "linkstore/linkfile.h"
+
+#include <QFontMetrics>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include <algorithm>
+#include <limits>
+#include <utility>
+#include <vector>
+
+namespace tovren {
+
+namespace {
+
+QString toQString(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+QRect pixelRect(const ControlLayout& control) {
+    return {twipsToPixels(control.left), twipsToPixels(control.top),
+            twipsToPixels(control.width), twipsToPixels(control.height)};
+}
+
+const ControlLayout& layoutOf(std::string_view name) {
+    const auto& controls = form1Layout.controls;
+    return *std::find_if(controls.begin(), controls.end(),
+                         [name](const ControlLayout& control) { return control.name == name; });
+}
+
+QWidget* createControl(const ControlLayout& layout, QWidget& window) {
+    switch (layout.kind) {
+    case ControlKind::Label: {
+        auto* label = new QLabel(toQString(layout.caption), &window);
+        label->setAlignment(Qt::AlignLeft | Qt::AlignTop); // the field below covers its lower part
+        return label;
+    }
+    case ControlKind::TextField: {
+        auto* field = new QLineEdit(&window);
+        field->setMaxLength(std::numeric_limits<int>::max()); // no limit of its own
+        field->setValidator(new SingleLineValidator(field));
+        return field;
+    }
+    case ControlKind::PushButton: {
+        auto* button = new QPushButton(toQString(layout.caption), &window);
+        button->setAutoDefault(true); // Enter clicks the button that has the focus
+        return button;
+    }
+    }
+    return nullptr;
+}
+
+// The smallest point size the window's font is shrunk to, so that text stays legible.
+constexpr qreal smallestPointSize = 6.0;
+
+// Whether every caption fits on one line in its control, and a line of text in a field.
+bool fontFits(const QFont& font) {
+    const QFontMetrics metrics(font);
+    for (const ControlLayout& control : form1Layout.controls) {
+        const QRect box = pixelRect(control);
+        const int textHeight = control.kind == ControlKind::TextField ? metrics.height() + 4
+                                                                      : metrics.height();
+        if (metrics.horizontalAdvance(toQString(control.caption)) > box.width() ||
+            textHeight > box.height()) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// The platform's default font, made smaller where it is too large for the layout, as fonts of
+// many desktops are: otherwise captions such as "Going Right!" would be cut off.
+QFont fittingFont(QFont font) {
+    while (!fontFits(font) && font.pointSizeF() - 0.5 >= smallestPointSize) {
+        font.setPointSizeF(font.pointSizeF() - 0.5);
+    }
+    return font;
+}
+
+} // namespace
+
+Form1::Form1(ClickDelivery deliverClick, QWidget* parent)
+    : QWidget(parent), deliverClick_(std::move(deliverClick)) {
+    setObjectName(toQString(form1Layout.name));
+    setWindowTitle(toQString(form1Layout.caption));
+    setFont(fittingFont(font()));
+    resize(twipsToPixels(form1Layout.clientWidth), twipsToPixels(form1Layout.clientHeight));
+    buildControls();
+    connectButtons();
+}
+
+void Form1::buildControls() {
+    std::vector<std::pair<int, QWidget*>> focusOrder;
+    for (const ControlLayout& layout : form1Layout.controls) {
+        QWidget* control = createControl(layout, *this);
+        control->setObjectName(toQString(layout.name));
+        control->setGeometry(pixelRect(layout));
+        if (layout.kind != ControlKind::Label) {
+            focusOrder.emplace_back(layout.tabIndex, control);
+        }
+    }
+    // Fields and buttons are drawn above the labels they overlap.
+    std::sort(focusOrder.begin(), focusOrder.end());
+    for (const auto& [tabIndex, control] : focusOrder) {
+        control->raise();
+    }
+    for (std::size_t i = 1; i < focusOrder.size(); ++i) {
+        setTabOrder(focusOrder[i - 1].second, focusOrder[i].second);
+    }
+    focusOrder.front().second->setFocus(Qt::OtherFocusReason);
+
+    for (const NamedField& named : editorFields) {
+        lineEdit(named.field).setAccessibleName(toQString(layoutOf(named.labelName).caption));
+    }
+}
+
+void Form1::connectButtons() {
+    auto* done = findChild<QPushButton*>(QStringLiteral("Command1"));
+    auto* load = findChild<QPushButton*>(QStringLiteral("Command2"));
+    connect(done, &QPushButton::clicked, this, [this] { click(runDoneCommand); });
+    connect(load, &QPushButton::clicked, this, [this] { click(runLoadCommand); });
+}
+
+void Form1::click(void (*command)(EditorView&, const std::string&)) {
+    deliverClick_(*this, [this, command] {
+        command(*this, linkDirectory_.empty() ? programDirectory() : linkDirectory_);
+    });
+}
+
+void Form1::runClick(Form1& /*window*/, const std::function<void()>& command) {
+    command();
+}
+
+void Form1::setLinkDirectory(std::string directory) {
+    linkDirectory_ = std::move(directory);
+}
+
+QLineEdit& Form1::lineEdit(EditorField field) const {
+    const auto named = std::find_if(editorFields.begin(), editorFields.end(),
+                                    [field](const NamedField& f) { return f.field == field; });
+    return *findChild<QLineEdit*>(toQString(named->controlName));
+}
+
+std::string Form1::fieldText(EditorField field) const {
+    return lineEdit(field).text().toStdString();
+}
+
+void Form1::setFieldText(EditorField field, const std::string& text) {
+    lineEdit(field).setText(QString::fromStdString(text));
+}
+
+void Form1::showWarning(const std::string& message) {
+    showMessageBox(*this, QMessageBox::Warning, QString::fromStdString(message));
+}
+
+void Form1::unloadWindow() {
+    close();
+}
+
+void Form1::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    // Without a window manager nothing else gives the new window the keyboard focus.
+    activateWindow();
+}
+
+} // namespace tovren

@@ -1,0 +1,48 @@
+#pragma once
+
+#include "editor/editorview.h"
+
+#include <QWidget>
+
+#include <functional>
+#include <string>
+
+class QLineEdit;
+
+namespace tovren {
+
+// The program's one window: four neighbour fields, the map name, and the buttons Load
+// (Command2) and Done (Command1), laid out from form1Layout.
+class Form1 : public QWidget, public EditorView {
+    Q_OBJECT
+
+public:
+    // Runs the command behind a click. The shell passes one that reports file failures.
+    using ClickDelivery = std::function<void(Form1& window, const std::function<void()>& command)>;
+
+    explicit Form1(ClickDelivery deliverClick = runClick, QWidget* parent = nullptr);
+
+    // Where Done and Load keep link files; the program's own directory unless set.
+    void setLinkDirectory(std::string directory);
+
+    std::string fieldText(EditorField field) const override;
+    void setFieldText(EditorField field, const std::string& text) override;
+    void showWarning(const std::string& message) override;
+    void unloadWindow() override;
+
+    static void runClick(Form1& window, const std::function<void()>& command);
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void buildControls();
+    void connectButtons();
+    QLineEdit& lineEdit(EditorField field) const;
+    void click(void (*command)(EditorView&, const std::string&));
+
+    ClickDelivery deliverClick_;
+    std::string linkDirectory_;
+};
+
+} // namespace tovren
