@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <new>
 #include <string_view>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -71,16 +72,6 @@ void closeAfterWriting(FileDescriptor& file, const std::string& path) {
     }
 }
 
-void refuseFolder(const FileDescriptor& file, const std::string& path) {
-    struct stat status {};
-    if (::fstat(file.get(), &status) == -1) {
-        throw failureFromErrno(errno, FileStep::OpenToLoad, path);
-    }
-    if (S_ISDIR(status.st_mode)) {
-        throw failureFromErrno(EISDIR, FileStep::OpenToLoad, path);
-    }
-}
-
 std::size_t readSome(const FileDescriptor& file, std::vector<char>& buffer,
                      const std::string& path) {
     for (;;) {
@@ -92,6 +83,37 @@ std::size_t readSome(const FileDescriptor& file, std::vector<char>& buffer,
             throw failureFromErrno(errno, FileStep::Read, path);
         }
     }
+}
+
+// A folder in the file's place is refused, as Windows refuses to open one.
+void refuseFolder(const FileDescriptor& file, const std::string& path) {
+    struct stat status {};
+    if (::fstat(file.get(), &status) == -1) {
+        throw failureFromErrno(errno, FileStep::OpenToLoad, path);
+    }
+    if (S_ISDIR(status.st_mode)) {
+        throw failureFromErrno(EISDIR, FileStep::OpenToLoad, path);
+    }
+}
+
+LinkRecord readLinkLines(const FileDescriptor& file, const std::string& path) {
+    refuseFolder(file, path);
+    LinkLineReader reader;
+    std::vector<char> buffer(readBufferSize);
+    while (!reader.complete()) {
+        const std::size_t count = readSome(file, buffer, path);
+        if (count == 0) {
+            break;
+        }
+        reader.feed(std::string_view(buffer.data(), count));
+    }
+    if (!reader.finish()) {
+        throw fileFailure(FileFailure::Kind::InputPastEndOfFile, path,
+                          "the file has fewer than four lines");
+    }
+    auto& lines = reader.lines();
+    return {fromHostCodePage(std::move(lines[0])), fromHostCodePage(std::move(lines[1])),
+            fromHostCodePage(std::move(lines[2])), fromHostCodePage(std::move(lines[3]))};
 }
 
 } // namespace
@@ -112,23 +134,13 @@ void saveLinkFile(const std::string& path, const LinkRecord& record) {
 LinkRecord loadLinkFile(const std::string& path) {
     refuseUnusableName(path);
     FileDescriptor file = openFile(path, O_RDONLY, FileStep::OpenToLoad);
-    refuseFolder(file, path);
-    LinkLineReader reader;
-    std::vector<char> buffer(readBufferSize);
-    while (!reader.complete()) {
-        const std::size_t count = readSome(file, buffer, path);
-        if (count == 0) {
-            break;
-        }
-        reader.feed(std::string_view(buffer.data(), count));
+    try {
+        return readLinkLines(file, path);
+    } catch (const std::bad_alloc&) {
+        // Lines longer than memory can hold are a file problem to tell, not a reason to crash.
+        throw fileFailure(FileFailure::Kind::OtherFailure, path,
+                          "its lines are too long to fit in memory");
     }
-    if (!reader.finish()) {
-        throw fileFailure(FileFailure::Kind::InputPastEndOfFile, path,
-                          "the file has fewer than four lines");
-    }
-    auto& lines = reader.lines();
-    return {fromHostCodePage(std::move(lines[0])), fromHostCodePage(std::move(lines[1])),
-            fromHostCodePage(std::move(lines[2])), fromHostCodePage(std::move(lines[3]))};
 }
 
 } // namespace tovren

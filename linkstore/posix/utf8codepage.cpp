@@ -6,6 +6,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 namespace tovren {
 
@@ -91,10 +92,24 @@ std::size_t validSequenceLength(const std::string& bytes, std::size_t start) {
     return length;
 }
 
+// Skips ASCII a word at a time: link files are mostly plain map names, and lines can be long.
+std::size_t skipAscii(const std::string& bytes, std::size_t position) {
+    constexpr std::uint64_t highBits = 0x8080808080808080U;
+    while (bytes.size() - position >= sizeof(std::uint64_t)) {
+        std::uint64_t word = 0;
+        std::memcpy(&word, bytes.data() + position, sizeof word);
+        if ((word & highBits) != 0) {
+            break;
+        }
+        position += sizeof word;
+    }
+    return position;
+}
+
 // The offset of the first byte that is not part of a valid sequence, or the size when all are.
 std::size_t firstInvalidByte(const std::string& bytes) {
     std::size_t position = 0;
-    while (position < bytes.size()) {
+    while ((position = skipAscii(bytes, position)) < bytes.size()) {
         const std::size_t length = validSequenceLength(bytes, position);
         if (length == 0) {
             return position;

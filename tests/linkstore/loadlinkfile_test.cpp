@@ -3,9 +3,11 @@
 #include "support/temporarydirectory.h"
 
 #include <chrono>
+#include <filesystem>
 #include <fcntl.h>
 #include <future>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -91,6 +93,18 @@ TEST_F(LoadLinkFile, shouldFailWithBadFileNameForANameTooLongOrHoldingNul) {
               Kind::BadFileName);
 }
 
+TEST_F(LoadLinkFile, shouldFailWithOtherFailureAndTheHostsWordsForAnythingElse) {
+    ASSERT_EQ(::symlink(map1.c_str(), map1.c_str()), 0); // a link that points at itself
+    try {
+        loadLinkFile(map1);
+        FAIL() << "the load succeeded";
+    } catch (const FileFailure& failure) {
+        EXPECT_EQ(failure.kind(), Kind::OtherFailure);
+        EXPECT_EQ(failure.description(),
+                  "File error: " + map1 + " (Too many levels of symbolic links)");
+    }
+}
+
 TEST_F(LoadLinkFile, shouldLoadALineOfTensOfMegabytes) {
     const std::string huge(24 * 1024 * 1024 + 7, 'x');
     writeBytes(map1, "up\r\n" + huge + "\r\nleft\r\n" + huge);
@@ -98,6 +112,21 @@ TEST_F(LoadLinkFile, shouldLoadALineOfTensOfMegabytes) {
     EXPECT_EQ(record.down.size(), huge.size());
     EXPECT_EQ(record.right.size(), huge.size());
     EXPECT_EQ(record.left, "left");
+}
+
+TEST_F(LoadLinkFile, shouldReportALineTooLongForMemoryInsteadOfCrashing) {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "AddressSanitizer needs more address space than this test leaves";
+#else
+    writeBytes(map1, "");
+    std::filesystem::resize_file(map1, std::size_t{1} << 30); // one line of 1 GiB of zeros
+    const auto kind = testing::failureKindInChildProcess([&] {
+        const rlimit limit{512U << 20, 512U << 20};
+        ::setrlimit(RLIMIT_AS, &limit);
+        loadLinkFile(map1);
+    });
+    EXPECT_EQ(kind, Kind::OtherFailure);
+#endif
 }
 
 TEST_F(LoadLinkFile, shouldTakeATerminatorSplitAcrossReadBuffersAsOne) {
