@@ -22,8 +22,10 @@ void applyIdentity(QApplication& application) {
     // Only the name and version: a display name would be appended to every window title.
     QApplication::setApplicationName(QString::fromUtf8(identity::applicationTitle));
     QApplication::setApplicationVersion(QString::fromUtf8(identity::version));
+    // Sizes up to 64 pixels keep the icon sharp at twice the usual scale; larger ones would cost
+    // start-up time, as every size is decoded and handed to the window system at once.
     QIcon globe;
-    for (const int size : {16, 32, 48, 64, 128, 256}) {
+    for (const int size : {16, 32, 48, 64}) {
         globe.addFile(QStringLiteral(":/tovren/globe-%1.png").arg(size), QSize(size, size));
     }
     application.setWindowIcon(globe);

@@ -2,10 +2,9 @@
 // of an operation, independent of the allocator's own caching.
 #include "heapcounter.h"
 
-#include <malloc.h>
-
 #include <atomic>
 #include <cstdlib>
+#include <malloc.h>
 #include <new>
 
 namespace {

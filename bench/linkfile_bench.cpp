@@ -4,16 +4,14 @@
 #include "linkstore/linkfile.h"
 
 #include <benchmark/benchmark.h>
-
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <spawn.h>
 #include <string>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <vector>
 
 extern char** environ;
@@ -45,8 +43,8 @@ std::size_t lineBytes(const LinkRecord& record) {
 }
 
 std::string fileOfSize(std::size_t size, std::size_t tail = 0) {
-    const std::string path = scratchDirectory() + "/load-" + std::to_string(size) + "-" +
-                             std::to_string(tail) + ".link";
+    const std::string path =
+        scratchDirectory() + "/load-" + std::to_string(size) + "-" + std::to_string(tail) + ".link";
     if (!std::filesystem::exists(path)) {
         saveLinkFile(path, recordOfSize(size));
         if (tail > 0) {
@@ -111,7 +109,10 @@ void BM_CatToDevNull(benchmark::State& state) {
     posix_spawn_file_actions_destroy(&actions);
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * size));
 }
-BENCHMARK(BM_CatToDevNull)->RangeMultiplier(4)->Range(1 << 10, 64 << 20)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_CatToDevNull)
+    ->RangeMultiplier(4)
+    ->Range(1 << 10, 64 << 20)
+    ->Unit(benchmark::kMicrosecond);
 
 // What cat itself does once started: read the file in 128 KiB pieces and throw them away.
 void BM_ReadToNowhere(benchmark::State& state) {
@@ -126,7 +127,25 @@ void BM_ReadToNowhere(benchmark::State& state) {
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * size));
 }
-BENCHMARK(BM_ReadToNowhere)->RangeMultiplier(4)->Range(1 << 10, 64 << 20)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_ReadToNowhere)
+    ->RangeMultiplier(4)
+    ->Range(1 << 10, 64 << 20)
+    ->Unit(benchmark::kMicrosecond);
+
+// The floor of any load: the record's bytes must end up in memory of their own. Four strings
+// of the lines' sizes, written once, as the loaded lines are.
+void BM_FreshLineMemory(benchmark::State& state) {
+    const auto size = static_cast<std::size_t>(state.range(0));
+    for (auto _ : state) {
+        LinkRecord record = recordOfSize(size);
+        benchmark::DoNotOptimize(record);
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * size));
+}
+BENCHMARK(BM_FreshLineMemory)
+    ->RangeMultiplier(4)
+    ->Range(1 << 10, 64 << 20)
+    ->Unit(benchmark::kMicrosecond);
 
 // Four lines of 1 KiB in all, followed by a tail of 1 GiB that loading must not read.
 void BM_LoadLinkFileBeforeAGigabyteTail(benchmark::State& state) {

@@ -47,6 +47,11 @@ QWidget* createControl(const ControlLayout& layout, QWidget& window) {
         auto* field = new QLineEdit(&window);
         field->setMaxLength(std::numeric_limits<int>::max()); // no limit of its own
         field->setValidator(new SingleLineValidator(field));
+        // Kerning and ligatures are of no use in a map name, and shaping a long line for them
+        // dominates the time to show it; scripts that need shaping to be legible still get it.
+        QFont font = field->font();
+        font.setStyleStrategy(QFont::PreferNoShaping);
+        field->setFont(font);
         return field;
     }
     case ControlKind::PushButton: {

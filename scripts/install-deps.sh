@@ -3,10 +3,12 @@
 # Does nothing when they are all present already, so it is cheap to call before every build.
 set -euo pipefail
 
+# Extra packages may be named as arguments (the benchmarks ask for strace).
 packages=(
+    "$@"
     cmake ninja-build g++ pkg-config
     qt6-base-dev qt6-qpa-plugins libgl-dev
-    libgtest-dev
+    libgtest-dev libbenchmark-dev libxcb1-dev libxcb-damage0-dev
     xvfb xauth xdotool x11-utils imagemagick
 )
 

@@ -64,7 +64,7 @@ private slots:
         const QIcon icon = QApplication::windowIcon();
         QVERIFY(!icon.isNull());
         QVERIFY(icon.availableSizes().contains(QSize(32, 32)));
-        QVERIFY(icon.availableSizes().contains(QSize(256, 256)));
+        QVERIFY(icon.availableSizes().contains(QSize(64, 64)));
         QCOMPARE(window->windowIcon().cacheKey(), icon.cacheKey());
         // No display name is set, so nothing is appended to the window's title.
         QCOMPARE(window->windowHandle()->title(), QStringLiteral("Link Map to other Maps!"));

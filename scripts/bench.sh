@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# Builds Tovren and runs every benchmark; prints the figures that bench/README.md reports.
+# Usage: scripts/bench.sh [RUNS]   (RUNS: start-up runs per program, default 15)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+runs=${1:-15}
+scripts/install-deps.sh strace
+scripts/build.sh default >/dev/null
+build=build/default
+
+scratch=$(mktemp -d)
+trap 'kill $(jobs -p) 2>/dev/null || true; rm -rf "$scratch"' EXIT
+exec 3> "$scratch/display"
+Xvfb -displayfd 3 -noreset -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+exec 3>&-
+for _ in $(seq 100); do [[ -s "$scratch/display" ]] && break; sleep 0.1; done
+export DISPLAY=":$(head -n 1 "$scratch/display")" XDG_RUNTIME_DIR="$scratch"
+
+echo "== Machine"
+echo "$(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | xargs)," \
+     "$(free -g | awk '/Mem:/ {print $2}') GiB, $(uname -sr)"
+
+echo
+echo "== Start-up: exec to the window painted, under Xvfb ($runs runs each, interleaved)"
+"$build/bench/startup_bench" "$runs" "$build/app/Tovren" "$build/bench/bare_window" \
+    "$build/bench/bare_window --with-caption"
+
+echo
+echo "== One Done, traced"
+bench/strace_done.sh "$build/app/Tovren"
+
+echo
+echo "== Load into the window: long lines, click to repaint (xcb under Xvfb)"
+"$build/bench/longtext_bench" 1024 65536 1048576
+
+echo
+echo "== Save and load (Google Benchmark)"
+"$build/bench/linkfile_bench" --benchmark_min_time=0.2
