@@ -66,7 +66,7 @@ FileFailure failureFromErrno(int error, FileStep step, const std::string& path) 
     const Kind kind = kindOf(error, step, path);
     std::string reason = std::error_code(error, std::generic_category()).message();
     if (error == EWOULDBLOCK) {
-        reason = "another program is saving this file";
+        reason = "another program is using this file";
     } else if (error == EISDIR) {
         reason = "it is a folder, not a file";
     }

@@ -6,11 +6,13 @@
 #include "linkstore/posix/hostfailure.h"
 
 #include <cerrno>
+#include <chrono>
 #include <fcntl.h>
 #include <new>
 #include <string_view>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -19,6 +21,8 @@ namespace tovren {
 namespace {
 
 constexpr std::size_t readBufferSize = 64 * 1024;
+// How long a load waits for a save of the same file to end; a save takes milliseconds.
+constexpr auto patienceWithASave = std::chrono::seconds(2);
 
 // Opens without blocking, so that a FIFO in the file's place cannot hang the program, then
 // switches back to ordinary blocking reads and writes.
@@ -35,12 +39,32 @@ FileDescriptor openFile(const std::string& path, int flags, FileStep step) {
 }
 
 // Refuses other writers for as long as the file stays open. The lock is advisory: it binds
-// every Tovren, and any other program that asks for it, but reading is never held up.
+// every Tovren, and any other program that asks for it; programs that only read and take no
+// lock are never held up.
 void refuseOtherWriters(const FileDescriptor& file, const std::string& path) {
     while (::flock(file.get(), LOCK_EX | LOCK_NB) == -1) {
         if (errno != EINTR) {
             throw failureFromErrno(errno, FileStep::OpenToSave, path);
         }
+    }
+}
+
+// Keeps every Tovren saving this file out while it is read, waiting a little for a save in
+// progress to end. Without it a load that overlaps a save can return lines of both records.
+// Programs that take no lock are not held up, and a file system without locks is read as it is.
+void holdAgainstSaves(const FileDescriptor& file, const std::string& path) {
+    const auto deadline = std::chrono::steady_clock::now() + patienceWithASave;
+    while (::flock(file.get(), LOCK_SH | LOCK_NB) == -1) {
+        if (errno == EINTR) {
+            continue;
+        }
+        if (errno != EWOULDBLOCK) {
+            return;
+        }
+        if (std::chrono::steady_clock::now() >= deadline) {
+            throw failureFromErrno(EWOULDBLOCK, FileStep::OpenToLoad, path);
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
 }
 
@@ -98,6 +122,7 @@ void refuseFolder(const FileDescriptor& file, const std::string& path) {
 
 LinkRecord readLinkLines(const FileDescriptor& file, const std::string& path) {
     refuseFolder(file, path);
+    holdAgainstSaves(file, path);
     LinkLineReader reader;
     std::vector<char> buffer(readBufferSize);
     while (!reader.complete()) {

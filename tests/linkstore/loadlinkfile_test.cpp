@@ -3,12 +3,14 @@
 #include "support/temporarydirectory.h"
 
 #include <chrono>
-#include <filesystem>
 #include <fcntl.h>
+#include <filesystem>
 #include <future>
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 namespace tovren {
@@ -136,6 +138,27 @@ TEST_F(LoadLinkFile, shouldTakeATerminatorSplitAcrossReadBuffersAsOne) {
         writeBytes(map1, first + "\r\n\nb\r\nc\r\nd\r\n");
         EXPECT_EQ(loadLinkFile(map1), (LinkRecord{first, "\nb", "c", "d"})) << length;
     }
+}
+
+TEST_F(LoadLinkFile, shouldWaitForASaveInProgressToEnd) {
+    writeBytes(map1, "a\r\nb\r\nc\r\nd\r\n");
+    const int saver = ::open(map1.c_str(), O_RDWR | O_CLOEXEC);
+    ASSERT_EQ(::flock(saver, LOCK_EX | LOCK_NB), 0);
+    auto saving = std::async(std::launch::async, [&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        ::pwrite(saver, "A\r\nB\r\nC\r\nD\r\n", 12, 0);
+        ::close(saver); // the save ends
+    });
+    EXPECT_EQ(loadLinkFile(map1), (LinkRecord{"A", "B", "C", "D"}));
+    saving.get();
+}
+
+TEST_F(LoadLinkFile, shouldFailWithAccessDeniedWhenASaveDoesNotEnd) {
+    writeBytes(map1, "a\r\nb\r\nc\r\nd\r\n");
+    const int saver = ::open(map1.c_str(), O_RDWR | O_CLOEXEC);
+    ASSERT_EQ(::flock(saver, LOCK_EX | LOCK_NB), 0);
+    EXPECT_EQ(loadFailure(map1), Kind::AccessDenied);
+    ::close(saver);
 }
 
 TEST_F(LoadLinkFile, shouldStopReadingOnceItHasFourLines) {
