@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <future>
 #include <gtest/gtest.h>
+#include <valgrind/valgrind.h>
 #include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -120,6 +121,9 @@ TEST_F(LoadLinkFile, shouldReportALineTooLongForMemoryInsteadOfCrashing) {
 #if defined(__SANITIZE_ADDRESS__)
     GTEST_SKIP() << "AddressSanitizer needs more address space than this test leaves";
 #else
+    if (RUNNING_ON_VALGRIND) {
+        GTEST_SKIP() << "Valgrind needs more address space than this test leaves";
+    }
     writeBytes(map1, "");
     std::filesystem::resize_file(map1, std::size_t{1} << 30); // one line of 1 GiB of zeros
     const auto kind = testing::failureKindInChildProcess([&] {

@@ -1,0 +1,124 @@
+# Shared by the end-to-end tests: a private X server, Tovren copied into a fresh program
+# directory, and the steps a person takes. Source it with the path of the built Tovren set in
+# $tovren_built; it defines $scratch, $program_dir, $working_dir and $link_file.
+set -euo pipefail
+
+scratch=$(mktemp -d)
+chmod 755 "$scratch" # an unprivileged user must reach the program inside
+xvfb_pid=""
+tovren_pid=""
+cleanup_steps=()
+cleanup() {
+    [[ -n "$tovren_pid" ]] && kill "$tovren_pid" 2>/dev/null || true
+    for step in "${cleanup_steps[@]}"; do eval "$step" || true; done
+    [[ -n "$xvfb_pid" ]] && kill "$xvfb_pid" 2>/dev/null || true
+    rm -rf "$scratch"
+}
+trap cleanup EXIT
+
+fail() {
+    echo "FAILED: $*" >&2
+    exit 1
+}
+
+# A private X server on a free display; Xvfb writes the display number it took. -noreset keeps
+# it from resetting, and refusing connections for a moment, whenever its last client leaves.
+exec 3> "$scratch/display"
+Xvfb -displayfd 3 -noreset -screen 0 1024x768x24 -nolisten tcp >"$scratch/xvfb.log" 2>&1 &
+xvfb_pid=$!
+exec 3>&-
+for _ in $(seq 100); do
+    [[ -s "$scratch/display" ]] && break
+    sleep 0.1
+done
+[[ -s "$scratch/display" ]] || fail "Xvfb did not start: $(cat "$scratch/xvfb.log")"
+export DISPLAY=":$(head -n 1 "$scratch/display")"
+export QT_QPA_PLATFORM=xcb
+export XDG_RUNTIME_DIR="$scratch/runtime"
+mkdir -m 700 "$XDG_RUNTIME_DIR"
+
+program_dir="$scratch/program"
+working_dir="$scratch/elsewhere"
+mkdir -m 755 "$program_dir" "$working_dir"
+cp "$tovren_built" "$program_dir/Tovren"
+chmod 755 "$program_dir/Tovren"
+link_file="$program_dir/map1.link"
+
+title='Link Map to other Maps!'
+window=""
+done_button=(224 224)
+load_button=(72 224)
+
+wait_for_window_with_focus() {
+    window=""
+    for _ in $(seq 100); do
+        window=$(xdotool search --onlyvisible --name "^${title}\$" 2>/dev/null | head -n 1 || true)
+        [[ -n "$window" ]] && [[ "$(xdotool getwindowfocus 2>/dev/null)" == "$window" ]] && return
+        sleep 0.1
+    done
+    fail "the window did not appear with the keyboard focus"
+}
+
+# Starts Tovren from another working directory with the given arguments; $run_as may hold a
+# command that runs it as another user.
+run_as=()
+start_tovren() {
+    (cd "$working_dir" && exec "${run_as[@]}" "$program_dir/Tovren" "$@") &
+    tovren_pid=$!
+    wait_for_window_with_focus
+}
+
+expect_ended() {
+    for _ in $(seq 100); do
+        if ! kill -0 "$tovren_pid" 2>/dev/null; then
+            wait "$tovren_pid" || fail "Tovren exited with status $?"
+            tovren_pid=""
+            return
+        fi
+        sleep 0.1
+    done
+    fail "Tovren did not end after Done"
+}
+
+expect_running() {
+    kill -0 "$tovren_pid" 2>/dev/null || fail "Tovren has ended: $1"
+}
+
+expect_bytes() {
+    local expected_hex actual_hex
+    expected_hex=$(printf "$1" | od -An -tx1 | tr -d ' \n')
+    actual_hex=$(od -An -tx1 "$link_file" | tr -d ' \n')
+    [[ "$actual_hex" == "$expected_hex" ]] || fail "$link_file holds $actual_hex, not $expected_hex"
+}
+
+# Waits for the "Tovren!" box, saves a picture of the screen, and dismisses it with Enter, as a
+# person would; the box has the keyboard focus by itself.
+dismiss_tovren_box() {
+    local picture=$1 box=""
+    for _ in $(seq 100); do
+        box=$(xdotool search --onlyvisible --name '^Tovren!$' 2>/dev/null | head -n 1 || true)
+        [[ -n "$box" ]] && break
+        sleep 0.1
+    done
+    [[ -n "$box" ]] || fail "no Tovren! box appeared"
+    sleep 0.3
+    [[ -n "$picture" ]] && import -window root -crop 700x300+0+0 "$picture"
+    keys Return
+    sleep 0.5
+    [[ -z "$(xdotool search --onlyvisible --name '^Tovren!$' 2>/dev/null || true)" ]] ||
+        fail "the box is still there"
+}
+
+typing() { xdotool type --delay 20 "$1"; }
+keys() { xdotool key --delay 40 "$@"; }
+click_at() { xdotool mousemove --window "$window" "$1" "$2" click 1; }
+
+# Types the four neighbours and the map name, starting from the first focus on Done; the focus
+# ends in the map name field.
+type_record() {
+    keys Tab; typing "$1"
+    keys Tab; typing "$2"
+    keys Tab; typing "$3"
+    keys Tab; typing "$4"
+    keys Tab; typing "$5"
+}
