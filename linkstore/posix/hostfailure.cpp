@@ -74,10 +74,4 @@ FileFailure failureFromErrno(int error, FileStep step, const std::string& path) 
     return fileFailure(kind, path, reasonSaysNoMore ? std::string() : reason);
 }
 
-void refuseUnusableName(const std::string& path) {
-    if (path.find('\0') != std::string::npos) {
-        throw fileFailure(Kind::BadFileName, path, "a file name cannot hold a NUL character");
-    }
-}
-
 } // namespace tovren

@@ -13,8 +13,4 @@ enum class FileStep { OpenToSave, Write, OpenToLoad, Read };
 // Turns an errno value into the failure a user of Tovren is told about.
 FileFailure failureFromErrno(int error, FileStep step, const std::string& path);
 
-// A path the host cannot pass as a file name at all: it holds a NUL byte, which would silently
-// cut the name short.
-void refuseUnusableName(const std::string& path);
-
 } // namespace tovren

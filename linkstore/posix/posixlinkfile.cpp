@@ -144,7 +144,7 @@ LinkRecord readLinkLines(const FileDescriptor& file, const std::string& path) {
 } // namespace
 
 void saveLinkFile(const std::string& path, const LinkRecord& record) {
-    refuseUnusableName(path);
+    refuseUnusablePath(path);
     const std::string bytes =
         linkFileBytes({toHostCodePage(record.up), toHostCodePage(record.down),
                        toHostCodePage(record.left), toHostCodePage(record.right)});
@@ -157,7 +157,7 @@ void saveLinkFile(const std::string& path, const LinkRecord& record) {
 }
 
 LinkRecord loadLinkFile(const std::string& path) {
-    refuseUnusableName(path);
+    refuseUnusablePath(path);
     FileDescriptor file = openFile(path, O_RDONLY, FileStep::OpenToLoad);
     try {
         return readLinkLines(file, path);

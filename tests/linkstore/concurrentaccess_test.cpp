@@ -4,10 +4,12 @@
 #include "support/temporarydirectory.h"
 
 #include <array>
+#include <chrono>
 #include <cstdlib>
 #include <gtest/gtest.h>
 #include <string>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 namespace tovren {
@@ -53,6 +55,9 @@ public:
                         status = 1;
                     }
                     ++counts.refused;
+                    // A refused save costs nothing; without a pause one saver would use up
+                    // its turns while the other is still writing once.
+                    std::this_thread::sleep_for(std::chrono::microseconds(300));
                 }
             }
             status |= ::write(pipe_[1], &counts, sizeof counts) == sizeof counts ? 0 : 1;
@@ -98,6 +103,8 @@ protected:
             } catch (const FileFailure& failure) {
                 EXPECT_EQ(failure.kind(), Kind::AccessDenied);
             }
+            // Loads come far apart from a person; back to back they could starve the saves.
+            std::this_thread::sleep_for(std::chrono::microseconds(500));
         }
         const SaverCounts countsA = a.finish();
         const SaverCounts countsB = b.finish();

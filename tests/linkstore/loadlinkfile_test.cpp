@@ -7,12 +7,12 @@
 #include <filesystem>
 #include <future>
 #include <gtest/gtest.h>
-#include <valgrind/valgrind.h>
 #include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
+#include <valgrind/valgrind.h>
 
 namespace tovren {
 namespace {

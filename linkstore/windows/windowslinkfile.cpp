@@ -1,0 +1,119 @@
+// Saving and loading link files with the Win32 file interface. Paths go to Windows as UTF-16,
+// so a map name outside the ANSI code page still names the right file.
+#include "linkstore/hostcodepage.h"
+#include "linkstore/linkfile.h"
+#include "linkstore/linkformat.h"
+#include "linkstore/windows/filehandle.h"
+#include "linkstore/windows/hostfailure.h"
+#include "linkstore/windows/widetext.h"
+
+#include <algorithm>
+#include <chrono>
+#include <new>
+#include <string_view>
+#include <thread>
+#include <vector>
+#include <windows.h>
+
+namespace tovren {
+
+namespace {
+
+constexpr DWORD readBufferSize = 64 * 1024;
+constexpr DWORD largestWrite = 1U << 30;
+// How long a load waits for a save of the same file to end; a save takes milliseconds.
+constexpr auto patienceWithASave = std::chrono::seconds(2);
+
+// Opens for writing without emptying the file, creating it when missing. While it is open,
+// other openers may read but not write.
+FileHandle openToSave(const std::string& path) {
+    FileHandle file(::CreateFileW(toWide(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                  OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.isOpen()) {
+        throw failureFromWindowsError(::GetLastError(), FileStep::OpenToSave, path);
+    }
+    return file;
+}
+
+// Opens for reading, refusing writers while it reads, so that a load never returns lines of
+// two records; a save in progress is waited for a little.
+FileHandle openToLoad(const std::string& path) {
+    const std::wstring widePath = toWide(path);
+    const auto deadline = std::chrono::steady_clock::now() + patienceWithASave;
+    for (;;) {
+        FileHandle file(::CreateFileW(widePath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                      OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+        if (file.isOpen()) {
+            return file;
+        }
+        const DWORD error = ::GetLastError();
+        if (error != ERROR_SHARING_VIOLATION || std::chrono::steady_clock::now() >= deadline) {
+            throw failureFromWindowsError(error, FileStep::OpenToLoad, path);
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+}
+
+void writeAll(const FileHandle& file, std::string_view bytes, const std::string& path) {
+    while (!bytes.empty()) {
+        const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), largestWrite));
+        DWORD written = 0;
+        if (!::WriteFile(file.get(), bytes.data(), chunk, &written, nullptr)) {
+            throw failureFromWindowsError(::GetLastError(), FileStep::Write, path);
+        }
+        bytes.remove_prefix(written);
+    }
+}
+
+LinkRecord readLinkLines(const FileHandle& file, const std::string& path) {
+    LinkLineReader reader;
+    std::vector<char> buffer(readBufferSize);
+    while (!reader.complete()) {
+        DWORD count = 0;
+        if (!::ReadFile(file.get(), buffer.data(), readBufferSize, &count, nullptr)) {
+            throw failureFromWindowsError(::GetLastError(), FileStep::Read, path);
+        }
+        if (count == 0) {
+            break;
+        }
+        reader.feed(std::string_view(buffer.data(), count));
+    }
+    if (!reader.finish()) {
+        throw fileFailure(FileFailure::Kind::InputPastEndOfFile, path,
+                          "the file has fewer than four lines");
+    }
+    auto& lines = reader.lines();
+    return {fromHostCodePage(std::move(lines[0])), fromHostCodePage(std::move(lines[1])),
+            fromHostCodePage(std::move(lines[2])), fromHostCodePage(std::move(lines[3]))};
+}
+
+} // namespace
+
+void saveLinkFile(const std::string& path, const LinkRecord& record) {
+    refuseUnusablePath(path);
+    const std::string bytes =
+        linkFileBytes({toHostCodePage(record.up), toHostCodePage(record.down),
+                       toHostCodePage(record.left), toHostCodePage(record.right)});
+    FileHandle file = openToSave(path);
+    writeAll(file, bytes, path);
+    // Only a save that reached the device has succeeded.
+    if (!::FlushFileBuffers(file.get())) {
+        throw failureFromWindowsError(::GetLastError(), FileStep::Write, path);
+    }
+    if (!::CloseHandle(file.release())) {
+        throw failureFromWindowsError(::GetLastError(), FileStep::Write, path);
+    }
+}
+
+LinkRecord loadLinkFile(const std::string& path) {
+    refuseUnusablePath(path);
+    FileHandle file = openToLoad(path);
+    try {
+        return readLinkLines(file, path);
+    } catch (const std::bad_alloc&) {
+        throw fileFailure(FileFailure::Kind::OtherFailure, path,
+                          "its lines are too long to fit in memory");
+    }
+}
+
+} // namespace tovren
