@@ -9,7 +9,7 @@ packages=(
     cmake ninja-build g++ pkg-config
     qt6-base-dev qt6-qpa-plugins libgl-dev
     libgtest-dev libbenchmark-dev libxcb1-dev libxcb-damage0-dev
-    xvfb xauth xdotool x11-utils imagemagick valgrind
+    xvfb xauth xdotool x11-utils x11-xserver-utils imagemagick valgrind
 )
 
 missing=()

@@ -34,6 +34,10 @@ done
 [[ -s "$scratch/display" ]] || fail "Xvfb did not start: $(cat "$scratch/xvfb.log")"
 export DISPLAY=":$(head -n 1 "$scratch/display")"
 export QT_QPA_PLATFORM=xcb
+# The accented letters the tests type get keys of their own (keycodes the server leaves free),
+# as a person's keyboard has them; xdotool would otherwise remap a key for each letter on the
+# fly, which a busy program can miss.
+xmodmap -e "keycode 93 = odiaeresis Odiaeresis" -e "keycode 97 = eacute Eacute"
 export XDG_RUNTIME_DIR="$scratch/runtime"
 mkdir -m 700 "$XDG_RUNTIME_DIR"
 

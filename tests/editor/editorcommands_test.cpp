@@ -1,11 +1,12 @@
 #include "editor/editorcommands.h"
 #include "linkstore/linkfile.h"
-#include "support/childprocess.h"
+#include "support/failurekind.h"
 #include "support/temporarydirectory.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <map>
+#include <random>
 #include <sys/stat.h>
 #include <vector>
 
@@ -153,7 +154,7 @@ TEST_F(EditorCommands, shouldChangeNoFieldWhenLoadFails) {
     view.fill("map1", typed);
     writeBytes(directory.file("map1.link"), "a\r\nb\r\n");
     EXPECT_EQ(failureOf(runLoadCommand), Kind::InputPastEndOfFile);
-    ::mkdir(directory.file("folder.link").c_str(), 0755);
+    std::filesystem::create_directory(directory.file("folder.link"));
     view.fields[EditorField::mapname] = "folder";
     EXPECT_EQ(failureOf(runLoadCommand), Kind::AccessDenied);
     EXPECT_TRUE(view.changedFields.empty());
@@ -161,7 +162,8 @@ TEST_F(EditorCommands, shouldChangeNoFieldWhenLoadFails) {
 }
 
 TEST_F(EditorCommands, shouldUseTheProgramsOwnDirectoryByDefault) {
-    const std::string name = "tovren-command-test-" + std::to_string(::getpid());
+    const std::string name =
+        "tovren-command-test-" + std::to_string(std::random_device()()); // parallel runs differ
     const std::string path = linkFilePath(programDirectory(), name);
     view.fill(name, {"a", "b", "c", "d"});
     runDoneCommand(view);

@@ -17,14 +17,6 @@ constexpr int unexpected = 99;
 
 } // namespace
 
-FailureKind failureKindOf(const std::function<void()>& action) {
-    try {
-        action();
-        return std::nullopt;
-    } catch (const FileFailure& failure) {
-        return failure.kind();
-    }
-}
 
 FailureKind failureKindInChildProcess(const std::function<void()>& action) {
     const pid_t child = ::fork();
@@ -74,9 +66,3 @@ FailureKind failureKindAsUnprivileged(const std::function<void()>& action) {
 }
 
 } // namespace tovren::testing
-
-namespace tovren {
-void PrintTo(FileFailure::Kind kind, std::ostream* out) {
-    *out << kindInWords(kind);
-}
-} // namespace tovren

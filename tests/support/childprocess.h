@@ -1,17 +1,8 @@
 #pragma once
 
-#include "linkstore/filefailure.h"
-
-#include <functional>
-#include <optional>
-#include <ostream>
+#include "support/failurekind.h"
 
 namespace tovren::testing {
-
-// How a file operation ended: nothing when it succeeded, else the kind of its FileFailure.
-using FailureKind = std::optional<FileFailure::Kind>;
-
-FailureKind failureKindOf(const std::function<void()>& action);
 
 // Runs the action in a child process, so that it may change limits or drop privileges without
 // touching the test process. Throws when the child ends any other way than by a result.
@@ -25,8 +16,3 @@ FailureKind failureKindAsUnprivileged(const std::function<void()>& action);
 constexpr unsigned unprivilegedUser = 65534;
 
 } // namespace tovren::testing
-
-namespace tovren {
-// Lets GoogleTest print a failure kind by its name.
-void PrintTo(FileFailure::Kind kind, std::ostream* out);
-} // namespace tovren

@@ -1,42 +1,54 @@
 #include "support/temporarydirectory.h"
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <stdexcept>
-#include <sys/stat.h>
-#include <vector>
 
 namespace tovren::testing {
 
+namespace fs = std::filesystem;
+
+namespace {
+std::string utf8(const fs::path& path) {
+    const std::u8string text = path.u8string();
+    return {text.begin(), text.end()};
+}
+} // namespace
+
 TemporaryDirectory::TemporaryDirectory() {
-    const char* base = std::getenv("TMPDIR");
-    std::string pattern =
-        std::string(base != nullptr && *base != '\0' ? base : "/tmp") + "/tovren-test-XXXXXX";
-    std::vector<char> buffer(pattern.begin(), pattern.end());
-    buffer.push_back('\0');
-    if (::mkdtemp(buffer.data()) == nullptr) {
-        throw std::runtime_error("cannot create a temporary directory under " + pattern);
+    std::random_device seed;
+    std::mt19937_64 random(seed());
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const fs::path candidate =
+            fs::temp_directory_path() / ("tovren-test-" + std::to_string(random()));
+        if (fs::create_directory(candidate)) {
+            fs::permissions(candidate, fs::perms::owner_all | fs::perms::group_read |
+                                           fs::perms::group_exec | fs::perms::others_read |
+                                           fs::perms::others_exec);
+            path_ = utf8(candidate);
+            return;
+        }
     }
-    path_ = buffer.data();
-    ::chmod(path_.c_str(), 0755);
+    throw std::runtime_error("cannot create a temporary directory");
 }
 
 TemporaryDirectory::~TemporaryDirectory() {
     std::error_code ignored;
     // Tests make files and folders read-only; give write access back so all can be removed.
-    for (const auto& entry : std::filesystem::recursive_directory_iterator(path_, ignored)) {
-        if (entry.is_directory(ignored) && !entry.is_symlink(ignored)) {
-            ::chmod(entry.path().c_str(), 0755);
+    const fs::path root = fs::u8path(path_);
+    for (const auto& entry : fs::recursive_directory_iterator(root, ignored)) {
+        if (!entry.is_symlink(ignored)) {
+            fs::permissions(entry.path(), fs::perms::owner_all, fs::perm_options::add, ignored);
         }
     }
-    ::chmod(path_.c_str(), 0755);
-    std::filesystem::remove_all(path_, ignored);
+    fs::permissions(root, fs::perms::owner_all, fs::perm_options::add, ignored);
+    fs::remove_all(root, ignored);
 }
 
 std::string readBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(fs::u8path(path), std::ios::binary);
     if (!in) {
         throw std::runtime_error("cannot read " + path);
     }
@@ -44,7 +56,7 @@ std::string readBytes(const std::string& path) {
 }
 
 void writeBytes(const std::string& path, std::string_view bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    std::ofstream out(fs::u8path(path), std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     if (!out.flush()) {
         throw std::runtime_error("cannot write " + path);
