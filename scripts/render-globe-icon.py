@@ -4,7 +4,8 @@
 The globe is drawn from the shapes below, not from any picture: an orthographic view of a
 sphere whose land is where a sum of waves over latitude and longitude rises above sea level.
 The 16 x 16 and 32 x 32 pictures use only the 16 colours of the classic VGA palette; the larger
-ones, for high-DPI screens, are smoothly shaded. Writes PNG files into app/icons/.
+ones, for high-DPI screens, are smoothly shaded. Writes PNG files into app/icons/, and
+globe.ico, the same pictures in one Windows icon file.
 
 Usage: scripts/render-globe-icon.py   (needs only Python 3)
 """
@@ -123,6 +124,17 @@ def write_png(path, pixels):
                      + chunk(b"IDAT", zlib.compress(raw, 9)) + chunk(b"IEND", b""))
 
 
+def write_ico(path, pngs):
+    """An icon file whose pictures are PNG streams, as Windows has read them since Vista."""
+    header = struct.pack("<HHH", 0, 1, len(pngs))
+    offset = len(header) + 16 * len(pngs)
+    entries = b""
+    for size, data in pngs:
+        entries += struct.pack("<BBBBHHII", size % 256, size % 256, 0, 0, 1, 32, len(data), offset)
+        offset += len(data)
+    path.write_bytes(header + entries + b"".join(data for _, data in pngs))
+
+
 def main():
     out = pathlib.Path(__file__).resolve().parent.parent / "app" / "icons"
     out.mkdir(parents=True, exist_ok=True)
@@ -130,6 +142,8 @@ def main():
         write_png(out / f"globe-{size}.png", render(size, True))
     for size in SIZES_FULL_COLOUR:
         write_png(out / f"globe-{size}.png", render(size, False))
+    sizes = SIZES_16_COLOURS + SIZES_FULL_COLOUR
+    write_ico(out / "globe.ico", [(s, (out / f"globe-{s}.png").read_bytes()) for s in sizes])
 
 
 if __name__ == "__main__":

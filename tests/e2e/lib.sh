@@ -1,6 +1,7 @@
 # Shared by the end-to-end tests: a private X server, Tovren copied into a fresh program
 # directory, and the steps a person takes. Source it with the path of the built Tovren set in
-# $tovren_built; it defines $scratch, $program_dir, $working_dir and $link_file.
+# $tovren_built (and $program_name, if not "Tovren"); it defines $scratch, $program_dir,
+# $working_dir and $link_file.
 set -euo pipefail
 
 scratch=$(mktemp -d)
@@ -44,8 +45,9 @@ mkdir -m 700 "$XDG_RUNTIME_DIR"
 program_dir="$scratch/program"
 working_dir="$scratch/elsewhere"
 mkdir -m 755 "$program_dir" "$working_dir"
-cp "$tovren_built" "$program_dir/Tovren"
-chmod 755 "$program_dir/Tovren"
+program_name=${program_name:-Tovren}
+cp "$tovren_built" "$program_dir/$program_name"
+chmod 755 "$program_dir/$program_name"
 link_file="$program_dir/map1.link"
 
 title='Link Map to other Maps!'
@@ -53,10 +55,17 @@ window=""
 done_button=(224 224)
 load_button=(72 224)
 
+# Set when the program cannot take the focus by itself under a bare X server, as Wine's
+# windows cannot without a window manager: the test then gives it, as a person's click would.
+focus_by_hand=""
+
 wait_for_window_with_focus() {
     window=""
-    for _ in $(seq 100); do
+    for _ in $(seq 300); do
         window=$(xdotool search --onlyvisible --name "^${title}\$" 2>/dev/null | head -n 1 || true)
+        if [[ -n "$window" && -n "$focus_by_hand" ]]; then
+            xdotool windowfocus --sync "$window"
+        fi
         [[ -n "$window" ]] && [[ "$(xdotool getwindowfocus 2>/dev/null)" == "$window" ]] && return
         sleep 0.1
     done
@@ -64,10 +73,10 @@ wait_for_window_with_focus() {
 }
 
 # Starts Tovren from another working directory with the given arguments; $run_as may hold a
-# command that runs it as another user.
+# command to run it with (as another user, or through Wine).
 run_as=()
 start_tovren() {
-    (cd "$working_dir" && exec "${run_as[@]}" "$program_dir/Tovren" "$@") &
+    (cd "$working_dir" && exec "${run_as[@]}" "$program_dir/$program_name" "$@") &
     tovren_pid=$!
     wait_for_window_with_focus
 }
@@ -105,12 +114,15 @@ dismiss_tovren_box() {
         sleep 0.1
     done
     [[ -n "$box" ]] || fail "no Tovren! box appeared"
+    [[ -n "$focus_by_hand" ]] && xdotool windowfocus --sync "$box"
     sleep 0.3
     [[ -n "$picture" ]] && import -window root -crop 700x300+0+0 "$picture"
     keys Return
-    sleep 0.5
-    [[ -z "$(xdotool search --onlyvisible --name '^Tovren!$' 2>/dev/null || true)" ]] ||
-        fail "the box is still there"
+    for _ in $(seq 100); do
+        [[ -z "$(xdotool search --onlyvisible --name '^Tovren!$' 2>/dev/null || true)" ]] && return
+        sleep 0.1
+    done
+    fail "the box is still there"
 }
 
 typing() { xdotool type --delay 20 "$1"; }

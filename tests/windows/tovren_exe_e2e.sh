@@ -1,0 +1,46 @@
+#!/usr/bin/env bash
+# End-to-end on Windows' side: Tovren.exe under Wine in a real X server, driven with xdotool as
+# a person would; the link files must hold CR LF lines in the Windows-1252 code page.
+# Usage: tovren_exe_e2e.sh PATH_TO_TOVREN_EXE OUTPUT_DIRECTORY
+tovren_built=$1
+output=$2
+program_name=Tovren.exe
+source "$(dirname "$0")/../e2e/lib.sh"
+mkdir -p "$output"
+export WINEDEBUG=-all
+run_as=(wine)
+focus_by_hand=1
+
+echo "-- a typed record with accents is saved in Windows-1252 and Tovren.exe ends"
+start_tovren
+[[ "$(xdotool getwindowname "$window")" == "$title" ]] || fail "the title is not exactly '$title'"
+type_record 'Köln' map2 'Orléans' map4 map1
+sleep 0.3
+import -window "$window" "$output/form1-windows.png"
+keys Tab Tab space       # mapname -> Load -> Done
+expect_ended
+expect_bytes 'K\xf6ln\r\nmap2\r\nOrl\xe9ans\r\nmap4\r\n'
+[[ -z "$(ls -A "$working_dir")" ]] || fail "a file was written into the working directory"
+
+echo "-- Enter on Load fills the fields; the edited record is saved with Enter on Done"
+start_tovren
+keys shift+Tab shift+Tab; typing map1
+keys Tab Return          # Load
+keys shift+Tab shift+Tab ctrl+a; typing map9
+keys Tab Tab Tab Return  # Right -> mapname -> Load -> Done
+expect_ended
+expect_bytes 'K\xf6ln\r\nmap2\r\nOrl\xe9ans\r\nmap9\r\n'
+
+echo "-- a failed Load is told in a Tovren! box; Tovren.exe goes on and Done still works"
+link_file="$program_dir/map7.link"
+start_tovren
+keys shift+Tab shift+Tab; typing map7
+keys Tab space           # Load
+dismiss_tovren_box "$output/failure-windows.png"
+expect_running "the failure report ended the program"
+xdotool windowfocus --sync "$window"
+keys Tab space           # the focus is back on Load: Tab moves it to Done
+expect_ended
+expect_bytes '\r\n\r\n\r\n\r\n'
+
+echo "3 passed, 0 failed"
