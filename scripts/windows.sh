@@ -5,7 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-scripts/install-deps.sh g++-mingw-w64-x86-64-posix wine64 wine googletest
+scripts/install-deps.sh g++-mingw-w64-x86-64-posix wine64 wine googletest xclip
 cmake --preset windows >/dev/null
 cmake --build --preset windows
 

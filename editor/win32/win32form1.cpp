@@ -6,6 +6,7 @@
 #include "linkstore/windows/widetext.h"
 
 #include <algorithm>
+#include <commctrl.h>
 #include <stdexcept>
 #include <vector>
 
@@ -92,6 +93,35 @@ bool isLineBreak(wchar_t c) {
     return c == L'\r' || c == L'\n';
 }
 
+// The clipboard's text, or nothing when it holds none.
+std::wstring clipboardText(HWND owner) {
+    std::wstring text;
+    if (!::IsClipboardFormatAvailable(CF_UNICODETEXT) || !::OpenClipboard(owner)) {
+        return text;
+    }
+    if (HANDLE data = ::GetClipboardData(CF_UNICODETEXT)) {
+        if (const auto* characters = static_cast<const wchar_t*>(::GlobalLock(data))) {
+            text = characters;
+            ::GlobalUnlock(data);
+        }
+    }
+    ::CloseClipboard();
+    return text;
+}
+
+// A text field pastes the clipboard without its line breaks, as the Qt window does; Windows'
+// own single-line field would keep only the first line.
+LRESULT CALLBACK pasteWithoutLineBreaks(HWND field, UINT message, WPARAM w, LPARAM l,
+                                        UINT_PTR /*id*/, DWORD_PTR /*data*/) {
+    if (message == WM_PASTE) {
+        std::wstring text = clipboardText(field);
+        std::erase_if(text, isLineBreak);
+        ::SendMessageW(field, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(text.c_str()));
+        return 0;
+    }
+    return ::DefSubclassProc(field, message, w, l);
+}
+
 } // namespace
 
 Win32Form1::Win32Form1(HINSTANCE instance, std::wstring messageTitle, ClickDelivery deliverClick)
@@ -159,6 +189,7 @@ void Win32Form1::createControls() {
             nullptr);
         if (layout.kind == ControlKind::TextField) {
             ::SendMessageW(control, EM_SETLIMITTEXT, 0, 0); // no limit of its own
+            ::SetWindowSubclass(control, pasteWithoutLineBreaks, 0, 0);
         }
         controls_[index] = control;
     }
