@@ -8,11 +8,9 @@ tovren=$1
 scratch=$(mktemp -d)
 trap 'kill $(jobs -p) 2>/dev/null || true; rm -rf "$scratch"' EXIT
 
-exec 3> "$scratch/display"
-Xvfb -displayfd 3 -noreset -screen 0 800x600x24 -nolisten tcp >/dev/null 2>&1 &
-exec 3>&-
-for _ in $(seq 100); do [[ -s "$scratch/display" ]] && break; sleep 0.1; done
-export DISPLAY=":$(head -n 1 "$scratch/display")" XDG_RUNTIME_DIR="$scratch"
+source "$(dirname "$0")/../scripts/xvfb.sh"
+start_private_xvfb "$scratch"
+export XDG_RUNTIME_DIR="$scratch"
 
 cp "$tovren" "$scratch/Tovren"
 # Seen from its path (-y), every call on the link file; -f follows Qt's threads too.

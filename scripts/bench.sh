@@ -11,11 +11,9 @@ build=build/default
 
 scratch=$(mktemp -d)
 trap 'kill $(jobs -p) 2>/dev/null || true; rm -rf "$scratch"' EXIT
-exec 3> "$scratch/display"
-Xvfb -displayfd 3 -noreset -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-exec 3>&-
-for _ in $(seq 100); do [[ -s "$scratch/display" ]] && break; sleep 0.1; done
-export DISPLAY=":$(head -n 1 "$scratch/display")" XDG_RUNTIME_DIR="$scratch"
+source scripts/xvfb.sh
+start_private_xvfb "$scratch"
+export XDG_RUNTIME_DIR="$scratch"
 
 echo "== Machine"
 echo "$(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | xargs)," \

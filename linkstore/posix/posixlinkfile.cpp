@@ -1,26 +1,22 @@
 // Saving and loading link files with the POSIX file interface.
-#include "linkstore/hostcodepage.h"
 #include "linkstore/linkfile.h"
-#include "linkstore/linkformat.h"
 #include "linkstore/posix/filedescriptor.h"
 #include "linkstore/posix/hostfailure.h"
+#include "linkstore/recordbytes.h"
 
 #include <cerrno>
 #include <chrono>
 #include <fcntl.h>
-#include <new>
 #include <string_view>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
-#include <vector>
 
 namespace tovren {
 
 namespace {
 
-constexpr std::size_t readBufferSize = 64 * 1024;
 // How long a load waits for a save of the same file to end; a save takes milliseconds.
 constexpr auto patienceWithASave = std::chrono::seconds(2);
 
@@ -96,10 +92,10 @@ void closeAfterWriting(FileDescriptor& file, const std::string& path) {
     }
 }
 
-std::size_t readSome(const FileDescriptor& file, std::vector<char>& buffer,
+std::size_t readSome(const FileDescriptor& file, char* buffer, std::size_t size,
                      const std::string& path) {
     for (;;) {
-        const ssize_t count = ::read(file.get(), buffer.data(), buffer.size());
+        const ssize_t count = ::read(file.get(), buffer, size);
         if (count >= 0) {
             return static_cast<std::size_t>(count);
         }
@@ -120,34 +116,11 @@ void refuseFolder(const FileDescriptor& file, const std::string& path) {
     }
 }
 
-LinkRecord readLinkLines(const FileDescriptor& file, const std::string& path) {
-    refuseFolder(file, path);
-    holdAgainstSaves(file, path);
-    LinkLineReader reader;
-    std::vector<char> buffer(readBufferSize);
-    while (!reader.complete()) {
-        const std::size_t count = readSome(file, buffer, path);
-        if (count == 0) {
-            break;
-        }
-        reader.feed(std::string_view(buffer.data(), count));
-    }
-    if (!reader.finish()) {
-        throw fileFailure(FileFailure::Kind::InputPastEndOfFile, path,
-                          "the file has fewer than four lines");
-    }
-    auto& lines = reader.lines();
-    return {fromHostCodePage(std::move(lines[0])), fromHostCodePage(std::move(lines[1])),
-            fromHostCodePage(std::move(lines[2])), fromHostCodePage(std::move(lines[3]))};
-}
-
 } // namespace
 
 void saveLinkFile(const std::string& path, const LinkRecord& record) {
     refuseUnusablePath(path);
-    const std::string bytes =
-        linkFileBytes({toHostCodePage(record.up), toHostCodePage(record.down),
-                       toHostCodePage(record.left), toHostCodePage(record.right)});
+    const std::string bytes = savedBytes(record);
     // Never O_TRUNC: an earlier, longer content keeps its tail after the new fourth line.
     FileDescriptor file = openFile(path, O_WRONLY | O_CREAT, FileStep::OpenToSave);
     refuseOtherWriters(file, path);
@@ -159,13 +132,10 @@ void saveLinkFile(const std::string& path, const LinkRecord& record) {
 LinkRecord loadLinkFile(const std::string& path) {
     refuseUnusablePath(path);
     FileDescriptor file = openFile(path, O_RDONLY, FileStep::OpenToLoad);
-    try {
-        return readLinkLines(file, path);
-    } catch (const std::bad_alloc&) {
-        // Lines longer than memory can hold are a file problem to tell, not a reason to crash.
-        throw fileFailure(FileFailure::Kind::OtherFailure, path,
-                          "its lines are too long to fit in memory");
-    }
+    refuseFolder(file, path);
+    holdAgainstSaves(file, path);
+    return readRecord(
+        path, [&](char* buffer, std::size_t size) { return readSome(file, buffer, size, path); });
 }
 
 } // namespace tovren

@@ -1,26 +1,22 @@
 // Saving and loading link files with the Win32 file interface. Paths go to Windows as UTF-16,
 // so a map name outside the ANSI code page still names the right file.
-#include "linkstore/hostcodepage.h"
 #include "linkstore/linkfile.h"
-#include "linkstore/linkformat.h"
+#include "linkstore/recordbytes.h"
 #include "linkstore/windows/filehandle.h"
 #include "linkstore/windows/hostfailure.h"
 #include "linkstore/windows/widetext.h"
 
 #include <algorithm>
 #include <chrono>
-#include <new>
 #include <string_view>
 #include <thread>
-#include <vector>
 #include <windows.h>
 
 namespace tovren {
 
 namespace {
 
-constexpr DWORD readBufferSize = 64 * 1024;
-constexpr DWORD largestWrite = 1U << 30;
+constexpr DWORD largestWrite = 1U << 30; // per call; longer writes and reads loop
 // How long a load waits for a save of the same file to end; a save takes milliseconds.
 constexpr auto patienceWithASave = std::chrono::seconds(2);
 
@@ -65,35 +61,21 @@ void writeAll(const FileHandle& file, std::string_view bytes, const std::string&
     }
 }
 
-LinkRecord readLinkLines(const FileHandle& file, const std::string& path) {
-    LinkLineReader reader;
-    std::vector<char> buffer(readBufferSize);
-    while (!reader.complete()) {
-        DWORD count = 0;
-        if (!::ReadFile(file.get(), buffer.data(), readBufferSize, &count, nullptr)) {
-            throw failureFromWindowsError(::GetLastError(), FileStep::Read, path);
-        }
-        if (count == 0) {
-            break;
-        }
-        reader.feed(std::string_view(buffer.data(), count));
+std::size_t readSome(const FileHandle& file, char* buffer, std::size_t size,
+                     const std::string& path) {
+    DWORD count = 0;
+    const DWORD wanted = static_cast<DWORD>(std::min<std::size_t>(size, largestWrite));
+    if (!::ReadFile(file.get(), buffer, wanted, &count, nullptr)) {
+        throw failureFromWindowsError(::GetLastError(), FileStep::Read, path);
     }
-    if (!reader.finish()) {
-        throw fileFailure(FileFailure::Kind::InputPastEndOfFile, path,
-                          "the file has fewer than four lines");
-    }
-    auto& lines = reader.lines();
-    return {fromHostCodePage(std::move(lines[0])), fromHostCodePage(std::move(lines[1])),
-            fromHostCodePage(std::move(lines[2])), fromHostCodePage(std::move(lines[3]))};
+    return count;
 }
 
 } // namespace
 
 void saveLinkFile(const std::string& path, const LinkRecord& record) {
     refuseUnusablePath(path);
-    const std::string bytes =
-        linkFileBytes({toHostCodePage(record.up), toHostCodePage(record.down),
-                       toHostCodePage(record.left), toHostCodePage(record.right)});
+    const std::string bytes = savedBytes(record);
     FileHandle file = openToSave(path);
     writeAll(file, bytes, path);
     // Only a save that reached the device has succeeded.
@@ -108,12 +90,8 @@ void saveLinkFile(const std::string& path, const LinkRecord& record) {
 LinkRecord loadLinkFile(const std::string& path) {
     refuseUnusablePath(path);
     FileHandle file = openToLoad(path);
-    try {
-        return readLinkLines(file, path);
-    } catch (const std::bad_alloc&) {
-        throw fileFailure(FileFailure::Kind::OtherFailure, path,
-                          "its lines are too long to fit in memory");
-    }
+    return readRecord(
+        path, [&](char* buffer, std::size_t size) { return readSome(file, buffer, size, path); });
 }
 
 } // namespace tovren

@@ -1,5 +1,6 @@
 #include "app/identity.h"
 #include "app/shell.h"
+#include "support/form1fixture.h"
 #include "support/messageboxwatcher.h"
 #include "support/temporarydirectory.h"
 
@@ -7,7 +8,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
-
 #include <memory>
 
 namespace tovren {
@@ -17,28 +17,11 @@ using testing::readBytes;
 using testing::TemporaryDirectory;
 using testing::writeBytes;
 
-class ShellTest : public QObject {
+class ShellTest : public testing::Form1Fixture {
     Q_OBJECT
 
 private:
-    std::unique_ptr<TemporaryDirectory> directory;
-    std::unique_ptr<Form1> window;
-
-    QLineEdit* field(const char* name) const { return window->findChild<QLineEdit*>(name); }
-    void click(const char* buttonName) {
-        QTest::mouseClick(window->findChild<QPushButton*>(buttonName), Qt::LeftButton);
-    }
-    void fill(const QString& mapName, const QStringList& neighbours) {
-        field("mapname")->setText(mapName);
-        const char* names[] = {"Up", "Down", "Left1", "Right"};
-        for (int i = 0; i < 4; ++i) {
-            field(names[i])->setText(neighbours.value(i));
-        }
-    }
-    QStringList neighbours() const {
-        return {field("Up")->text(), field("Down")->text(), field("Left1")->text(),
-                field("Right")->text()};
-    }
+    void click(const char* buttonName) { QTest::mouseClick(button(buttonName), Qt::LeftButton); }
 
 private slots:
     void initTestCase() { applyIdentity(*qApp); }
@@ -77,7 +60,8 @@ private slots:
         QCOMPARE(watcher.boxes().size(), std::size_t{1});
         const auto& box = watcher.boxes().front();
         QCOMPARE(box.title, QStringLiteral("Tovren!"));
-        QCOMPARE(box.text, QString::fromStdString("File not found: " + directory->file("map9.link")));
+        QCOMPARE(box.text,
+                 QString::fromStdString("File not found: " + directory->file("map9.link")));
         QCOMPARE(box.icon, QMessageBox::Critical);
         QCOMPARE(box.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
         QVERIFY(window->isVisible());

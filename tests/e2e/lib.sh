@@ -22,18 +22,8 @@ fail() {
     exit 1
 }
 
-# A private X server on a free display; Xvfb writes the display number it took. -noreset keeps
-# it from resetting, and refusing connections for a moment, whenever its last client leaves.
-exec 3> "$scratch/display"
-Xvfb -displayfd 3 -noreset -screen 0 1024x768x24 -nolisten tcp >"$scratch/xvfb.log" 2>&1 &
-xvfb_pid=$!
-exec 3>&-
-for _ in $(seq 100); do
-    [[ -s "$scratch/display" ]] && break
-    sleep 0.1
-done
-[[ -s "$scratch/display" ]] || fail "Xvfb did not start: $(cat "$scratch/xvfb.log")"
-export DISPLAY=":$(head -n 1 "$scratch/display")"
+source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/xvfb.sh"
+start_private_xvfb "$scratch" || fail "no X server"
 export QT_QPA_PLATFORM=xcb
 # The accented letters the tests type get keys of their own (keycodes the server leaves free),
 # as a person's keyboard has them; xdotool would otherwise remap a key for each letter on the

@@ -1,5 +1,6 @@
 #include "editor/form1.h"
 #include "linkstore/linkfile.h"
+#include "support/form1fixture.h"
 #include "support/messageboxwatcher.h"
 #include "support/temporarydirectory.h"
 
@@ -9,7 +10,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
-
 #include <filesystem>
 #include <memory>
 
@@ -20,32 +20,16 @@ using testing::readBytes;
 using testing::TemporaryDirectory;
 using testing::writeBytes;
 
-class Form1Test : public QObject {
+class Form1Test : public testing::Form1Fixture {
     Q_OBJECT
 
 private:
-    std::unique_ptr<TemporaryDirectory> directory;
-    std::unique_ptr<Form1> window;
-
-    QLineEdit* field(const char* name) const { return window->findChild<QLineEdit*>(name); }
-    QPushButton* button(const char* name) const { return window->findChild<QPushButton*>(name); }
     QString focusName() const {
         return QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : QString();
     }
     void showWindow() {
         window->show();
         QVERIFY(QTest::qWaitForWindowActive(window.get()));
-    }
-    void fill(const QString& mapName, const QStringList& neighbours) {
-        field("mapname")->setText(mapName);
-        const char* names[] = {"Up", "Down", "Left1", "Right"};
-        for (int i = 0; i < 4; ++i) {
-            field(names[i])->setText(neighbours.value(i));
-        }
-    }
-    QStringList neighbours() const {
-        return {field("Up")->text(), field("Down")->text(), field("Left1")->text(),
-                field("Right")->text()};
     }
     std::string linkFile(const std::string& name) const { return directory->file(name); }
 
@@ -68,24 +52,45 @@ private slots:
         QTest::addColumn<QString>("kind");
         QTest::addColumn<QString>("caption");
         QTest::addColumn<QRect>("geometry");
-        QTest::newRow("Label5") << "Label5" << "QLabel" << "Filename of maps ie: map1 "
-                                << QRect(40, 0, 241, 17);
-        QTest::newRow("Label1") << "Label1" << "QLabel" << "Going Up!" << QRect(48, 32, 73, 25);
-        QTest::newRow("Label2") << "Label2" << "QLabel" << "Going Down!"
-                                << QRect(168, 32, 73, 25);
-        QTest::newRow("Up") << "Up" << "QLineEdit" << "" << QRect(48, 48, 113, 19);
-        QTest::newRow("Down") << "Down" << "QLineEdit" << "" << QRect(168, 48, 113, 19);
-        QTest::newRow("Label3") << "Label3" << "QLabel" << "Going Left!" << QRect(48, 88, 73, 25);
-        QTest::newRow("Label4") << "Label4" << "QLabel" << "Going Right!"
-                                << QRect(168, 88, 73, 25);
-        QTest::newRow("Left1") << "Left1" << "QLineEdit" << "" << QRect(48, 104, 113, 19);
-        QTest::newRow("Right") << "Right" << "QLineEdit" << "" << QRect(168, 104, 113, 19);
-        QTest::newRow("Label6") << "Label6" << "QLabel" << "Mapname" << QRect(0, 152, 81, 25);
-        QTest::newRow("mapname") << "mapname" << "QLineEdit" << "" << QRect(96, 160, 201, 19);
-        QTest::newRow("Command2") << "Command2" << "QPushButton" << "Load"
-                                  << QRect(0, 208, 145, 33);
-        QTest::newRow("Command1") << "Command1" << "QPushButton" << "Done"
-                                  << QRect(152, 208, 145, 33);
+        QTest::newRow("Label5") << "Label5"
+                                << "QLabel"
+                                << "Filename of maps ie: map1 " << QRect(40, 0, 241, 17);
+        QTest::newRow("Label1") << "Label1"
+                                << "QLabel"
+                                << "Going Up!" << QRect(48, 32, 73, 25);
+        QTest::newRow("Label2") << "Label2"
+                                << "QLabel"
+                                << "Going Down!" << QRect(168, 32, 73, 25);
+        QTest::newRow("Up") << "Up"
+                            << "QLineEdit"
+                            << "" << QRect(48, 48, 113, 19);
+        QTest::newRow("Down") << "Down"
+                              << "QLineEdit"
+                              << "" << QRect(168, 48, 113, 19);
+        QTest::newRow("Label3") << "Label3"
+                                << "QLabel"
+                                << "Going Left!" << QRect(48, 88, 73, 25);
+        QTest::newRow("Label4") << "Label4"
+                                << "QLabel"
+                                << "Going Right!" << QRect(168, 88, 73, 25);
+        QTest::newRow("Left1") << "Left1"
+                               << "QLineEdit"
+                               << "" << QRect(48, 104, 113, 19);
+        QTest::newRow("Right") << "Right"
+                               << "QLineEdit"
+                               << "" << QRect(168, 104, 113, 19);
+        QTest::newRow("Label6") << "Label6"
+                                << "QLabel"
+                                << "Mapname" << QRect(0, 152, 81, 25);
+        QTest::newRow("mapname") << "mapname"
+                                 << "QLineEdit"
+                                 << "" << QRect(96, 160, 201, 19);
+        QTest::newRow("Command2") << "Command2"
+                                  << "QPushButton"
+                                  << "Load" << QRect(0, 208, 145, 33);
+        QTest::newRow("Command1") << "Command1"
+                                  << "QPushButton"
+                                  << "Done" << QRect(152, 208, 145, 33);
     }
 
     void shouldLayOutEveryControlAtItsPlaceWithItsCaption() {
@@ -112,8 +117,7 @@ private slots:
         QCOMPARE(window->objectName(), QStringLiteral("Form1"));
         QCOMPARE(window->windowTitle(), QStringLiteral("Link Map to other Maps!"));
         QCOMPARE(window->size(), QSize(312, 247));
-        QCOMPARE(window->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly).size(),
-                 13);
+        QCOMPARE(window->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly).size(), 13);
     }
 
     void shouldNameEachFieldForScreenReaders() {
@@ -151,13 +155,13 @@ private slots:
 
     void shouldMoveTheFocusInTabOrderBothWays() {
         showWindow();
-        const QStringList forward{"Up",    "Down",    "Left1",   "Right",
+        const QStringList forward{"Up",      "Down",     "Left1",   "Right",
                                   "mapname", "Command2", "Command1"};
         for (const QString& expected : forward) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             QCOMPARE(focusName(), expected);
         }
-        const QStringList backward{"Command2", "mapname", "Right", "Left1",
+        const QStringList backward{"Command2", "mapname", "Right",   "Left1",
                                    "Down",     "Up",      "Command1"};
         for (const QString& expected : backward) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);

@@ -3,7 +3,6 @@
 #include <QMessageBox>
 #include <QObject>
 #include <QString>
-
 #include <vector>
 
 namespace tovren::testing {
