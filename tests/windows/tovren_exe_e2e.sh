@@ -44,4 +44,18 @@ keys Tab space           # the focus is back on Load: Tab moves it to Done
 expect_ended
 expect_bytes '\r\n\r\n\r\n\r\n'
 
-echo "3 passed, 0 failed"
+echo "-- at 144 dots per inch the window is laid out half as large again, from its twips"
+set_dpi() { wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f \
+    </dev/null >/dev/null 2>&1; }
+set_dpi 144
+cleanup_steps+=("set_dpi 96")
+start_tovren
+geometry=$(xdotool getwindowgeometry "$window" | awk '/Geometry/ {print $2}')
+[[ "$geometry" == "468x371" ]] || fail "at 144 dpi the client area is $geometry, not 468x371"
+import -window "$window" "$output/form1-windows-144dpi.png"
+keys Tab Tab Tab Tab Tab; typing map8
+keys Tab Tab space
+expect_ended
+set_dpi 96
+
+echo "4 passed, 0 failed"
