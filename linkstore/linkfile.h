@@ -17,12 +17,14 @@ std::string linkFilePath(const std::string& directory, const std::string& mapNam
 
 // Writes the record as four CR LF-terminated lines from the first byte of the file, creating
 // it when missing and never emptying it first, so bytes past the new content stay. Other
-// writers are refused while it is open. Returns only once the bytes are on the device;
-// throws FileFailure otherwise.
+// writers (another Tovren among them) are refused while it is open, readers are not. Returns
+// only once the bytes are on the device; throws FileFailure otherwise.
 void saveLinkFile(const std::string& path, const LinkRecord& record);
 
-// Reads the first four lines of a link file; anything after the fourth is ignored.
-// Throws FileFailure, InputPastEndOfFile when the file has fewer than four lines.
+// Reads the first four lines of a link file; anything after the fourth is ignored. Another
+// Tovren's save of the file in progress is waited for (up to two seconds), so that the lines
+// never come from two records. Throws FileFailure, InputPastEndOfFile when the file has fewer
+// than four lines.
 LinkRecord loadLinkFile(const std::string& path);
 
 } // namespace tovren

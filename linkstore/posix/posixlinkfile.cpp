@@ -86,8 +86,8 @@ void flushToDevice(const FileDescriptor& file, const std::string& path) {
 }
 
 void closeAfterWriting(FileDescriptor& file, const std::string& path) {
-    if (::close(file.release()) == -1 &&
-        errno != EINTR) { // EINTR: Linux has closed it all the same
+    // After EINTR Linux has closed the file all the same: it must not be closed again.
+    if (::close(file.release()) == -1 && errno != EINTR) {
         throw failureFromErrno(errno, FileStep::Write, path);
     }
 }
