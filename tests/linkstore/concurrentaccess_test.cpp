@@ -55,10 +55,10 @@ public:
                         status = 1;
                     }
                     ++counts.refused;
-                    // A refused save costs nothing; without a pause one saver would use up
-                    // its turns while the other is still writing once.
-                    std::this_thread::sleep_for(std::chrono::microseconds(300));
                 }
+                // Saves come apart, as from people pressing Done; back to back, one saver would
+                // hold the file nearly all the time and starve the others.
+                std::this_thread::sleep_for(std::chrono::microseconds(500));
             }
             status |= ::write(pipe_[1], &counts, sizeof counts) == sizeof counts ? 0 : 1;
             ::_exit(status);
@@ -103,8 +103,8 @@ protected:
             } catch (const FileFailure& failure) {
                 EXPECT_EQ(failure.kind(), Kind::AccessDenied);
             }
-            // Loads come far apart from a person; back to back they could starve the saves.
-            std::this_thread::sleep_for(std::chrono::microseconds(500));
+            // Loads come apart too, for the same reason.
+            std::this_thread::sleep_for(std::chrono::microseconds(200));
         }
         const SaverCounts countsA = a.finish();
         const SaverCounts countsB = b.finish();
