@@ -13,6 +13,7 @@ cmake --build --preset windows
 # a stream of ours: a test would otherwise leave them holding CTest's pipes, and CTest would
 # wait for them for ever.
 export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml=" # no offer to fetch Mono or Gecko into a new prefix
 trap 'wineserver -k 2>/dev/null || true' EXIT
 wine wineboot --init </dev/null >/dev/null 2>&1 # creates the Wine prefix on a new machine
 wineserver -w                                    # until that server has gone

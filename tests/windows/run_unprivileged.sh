@@ -6,6 +6,7 @@ set -euo pipefail
 program=$(realpath "$1")
 shift
 export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml=" # no offer to fetch Mono or Gecko into a new prefix
 if [[ $(id -u) -ne 0 ]]; then
     exec wine "$program" "$@"
 fi
