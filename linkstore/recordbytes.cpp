@@ -12,7 +12,7 @@ namespace tovren {
 
 namespace {
 
-constexpr std::size_t readBufferSize = 64 * 1024;
+constexpr std::size_t readBufferSize = std::size_t{64} * 1024;
 
 LinkRecord readLines(const std::string& path, const ReadSome& readSome) {
     LinkLineReader reader;

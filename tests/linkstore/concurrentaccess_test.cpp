@@ -119,8 +119,8 @@ protected:
 };
 
 TEST_F(ConcurrentAccess, shouldKeepEverySaveWholeAndEveryLoadOneRecord) {
-    const LinkRecord first = recordOf('a', 64 * 1024);
-    const LinkRecord second = recordOf('x', 64 * 1024);
+    const LinkRecord first = recordOf('a', std::size_t{64} * 1024);
+    const LinkRecord second = recordOf('x', std::size_t{64} * 1024);
     saveLinkFile(path, first);
     loadWhileSaving(first, second);
     const std::string bytes = readBytes(path);
@@ -128,8 +128,8 @@ TEST_F(ConcurrentAccess, shouldKeepEverySaveWholeAndEveryLoadOneRecord) {
 }
 
 TEST_F(ConcurrentAccess, shouldLeaveOneRecordAndTheOlderTailWhenLengthsDiffer) {
-    const LinkRecord longer = recordOf('a', 96 * 1024);
-    const LinkRecord shorter = recordOf('x', 40 * 1024);
+    const LinkRecord longer = recordOf('a', std::size_t{96} * 1024);
+    const LinkRecord shorter = recordOf('x', std::size_t{40} * 1024);
     saveLinkFile(path, longer);
     loadWhileSaving(longer, shorter);
     const std::string bytes = readBytes(path);
