@@ -30,6 +30,7 @@ public:
     void showWarning(const std::string& message) override;
     void unloadWindow() override;
 
+    // Runs the command as it is, for a window with no shell around it.
     static void runClick(Form1& window, const std::function<void()>& command);
 
 protected:
