@@ -47,11 +47,6 @@ QWidget* createControl(const ControlLayout& layout, QWidget& window) {
         auto* field = new QLineEdit(&window);
         field->setMaxLength(std::numeric_limits<int>::max()); // no limit of its own
         field->setValidator(new SingleLineValidator(field));
-        // Kerning and ligatures are of no use in a map name, and shaping a long line for them
-        // dominates the time to show it; scripts that need shaping to be legible still get it.
-        QFont font = field->font();
-        font.setStyleStrategy(QFont::PreferNoShaping);
-        field->setFont(font);
         return field;
     }
     case ControlKind::PushButton: {
@@ -96,7 +91,11 @@ Form1::Form1(ClickDelivery deliverClick, QWidget* parent)
     : QWidget(parent), deliverClick_(std::move(deliverClick)) {
     setObjectName(toQString(form1Layout.name));
     setWindowTitle(toQString(form1Layout.caption));
-    setFont(fittingFont(font()));
+    // Kerning and ligatures are of no use in map names and captions, and shaping a long line for
+    // them dominates the time to show it; scripts that need shaping to be legible still get it.
+    QFont plainFont = font();
+    plainFont.setStyleStrategy(QFont::PreferNoShaping);
+    setFont(fittingFont(plainFont));
     resize(twipsToPixels(form1Layout.clientWidth), twipsToPixels(form1Layout.clientHeight));
     buildControls();
     connectButtons();
