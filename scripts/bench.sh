@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # Builds Tovren and runs every benchmark; prints the figures that bench/README.md reports.
-# Usage: scripts/bench.sh [RUNS]   (RUNS: start-up runs per program, default 15)
+# Usage: scripts/bench.sh [RUNS]   (RUNS: start-up runs per program, default 21)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-runs=${1:-15}
+runs=${1:-21}
 scripts/install-deps.sh strace
 scripts/build.sh default >/dev/null
 build=build/default
