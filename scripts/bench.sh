@@ -25,6 +25,17 @@ echo "== Start-up: exec to the window painted, under Xvfb ($runs runs each, inte
     "$build/bench/bare_window --with-caption"
 
 echo
+echo "== Start-up in instructions (callgrind, each program stopped after 12 s, idle by then)"
+for command in "$build/app/Tovren" "$build/bench/bare_window" \
+    "$build/bench/bare_window --with-caption"; do
+    # shellcheck disable=SC2086 # the command's words are meant to be split
+    timeout -s INT 12 valgrind --tool=callgrind --callgrind-out-file="$scratch/callgrind.out" \
+        $command >/dev/null 2>&1 || true
+    printf '%-45s %s\n' "$command" \
+        "$(callgrind_annotate "$scratch/callgrind.out" 2>/dev/null | awk '/PROGRAM TOTALS/ {print $1}')"
+done
+
+echo
 echo "== One Done, traced"
 bench/strace_done.sh "$build/app/Tovren"
 
