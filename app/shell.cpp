@@ -1,7 +1,6 @@
 #include "app/shell.h"
 
 #include "app/identity.h"
-#include "editor/messagebox.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -13,14 +12,15 @@ int runTovren(const char* programName) {
     char* arguments[] = {const_cast<char*>(programName), nullptr};
     QApplication application(argumentCount, arguments);
     applyIdentity(application);
-    Form1 window(deliverClick);
+    Form1 window(QString::fromUtf8(identity::applicationTitle), deliverClick);
     window.show();
     return QApplication::exec();
 }
 
 void applyIdentity(QApplication& application) {
-    // Only the name and version: a display name would be appended to every window title.
-    QApplication::setApplicationName(QString::fromUtf8(identity::applicationTitle));
+    // The name gives the windows their class; the product name "Tovren!" titles the message
+    // boxes. No display name: it would be appended to every window title.
+    QApplication::setApplicationName(QString::fromUtf8(identity::programName));
     QApplication::setApplicationVersion(QString::fromUtf8(identity::version));
     // Sizes up to 64 pixels keep the icon sharp at twice the usual scale; larger ones would cost
     // start-up time, as every size is decoded and handed to the window system at once.
@@ -40,7 +40,7 @@ void deliverClick(Form1& window, const std::function<void()>& command) {
 }
 
 void reportFatalFailure(Form1& window, const FileFailure& failure) {
-    showMessageBox(window, QMessageBox::Critical, QString::fromStdString(failure.description()));
+    window.showMessage(QMessageBox::Critical, QString::fromStdString(failure.description()));
 }
 
 } // namespace tovren

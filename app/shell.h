@@ -13,7 +13,7 @@ namespace tovren {
 // closed. Command-line arguments are not read; Qt sees only the program's name.
 int runTovren(const char* programName);
 
-// Gives the application its title, version and globe icon.
+// Gives the application its name, version and globe icon.
 void applyIdentity(QApplication& application);
 
 // Runs a button's command, the one place where a FileFailure is caught.

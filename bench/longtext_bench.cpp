@@ -21,7 +21,7 @@ namespace {
 double loadAndPaintMilliseconds(const std::string& directory, std::size_t lineBytes) {
     const std::string line(lineBytes, 'm');
     tovren::saveLinkFile(tovren::linkFilePath(directory, "map1"), {line, line, line, line});
-    tovren::Form1 window;
+    tovren::Form1 window(QStringLiteral("Tovren!"));
     window.setLinkDirectory(directory);
     window.setFieldText(tovren::EditorField::mapname, "map1");
     window.show();

@@ -22,4 +22,7 @@ inline constexpr std::array<NamedField, 5> editorFields{{
     {EditorField::Right, "Right", "Label4"},
 }};
 
+// The label whose caption says what the map name is for: the map name field's description.
+inline constexpr std::string_view mapNameHintLabel = "Label5";
+
 } // namespace tovren

@@ -7,11 +7,12 @@
 #include "editor/singlelinevalidator.h"
 #include "linkstore/linkfile.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-
 #include <algorithm>
 #include <limits>
 #include <utility>
@@ -26,8 +27,8 @@ QString toQString(std::string_view text) {
 }
 
 QRect pixelRect(const ControlLayout& control) {
-    return {twipsToPixels(control.left), twipsToPixels(control.top),
-            twipsToPixels(control.width), twipsToPixels(control.height)};
+    return {twipsToPixels(control.left), twipsToPixels(control.top), twipsToPixels(control.width),
+            twipsToPixels(control.height)};
 }
 
 const ControlLayout& layoutOf(std::string_view name) {
@@ -66,8 +67,8 @@ bool fontFits(const QFont& font) {
     const QFontMetrics metrics(font);
     for (const ControlLayout& control : form1Layout.controls) {
         const QRect box = pixelRect(control);
-        const int textHeight = control.kind == ControlKind::TextField ? metrics.height() + 4
-                                                                      : metrics.height();
+        const int textHeight =
+            control.kind == ControlKind::TextField ? metrics.height() + 4 : metrics.height();
         if (metrics.horizontalAdvance(toQString(control.caption)) > box.width() ||
             textHeight > box.height()) {
             return false;
@@ -85,23 +86,40 @@ QFont fittingFont(QFont font) {
     return font;
 }
 
+// Qt exposes a plain top-level widget to assistive tools as an anonymous filler; Form1 is
+// exposed as what it is, a window, named by its title.
+QAccessibleInterface* accessibleForm1(const QString& /*className*/, QObject* object) {
+    auto* window = qobject_cast<Form1*>(object);
+    return window != nullptr ? new QAccessibleWidget(window, QAccessible::Window) : nullptr;
+}
+
 } // namespace
 
-Form1::Form1(ClickDelivery deliverClick, QWidget* parent)
-    : QWidget(parent), deliverClick_(std::move(deliverClick)) {
+Form1::Form1(QString messageTitle, ClickDelivery deliverClick, QWidget* parent)
+    : QWidget(parent), messageTitle_(std::move(messageTitle)),
+      deliverClick_(std::move(deliverClick)) {
+    static const bool accessibleAsWindow = (QAccessible::installFactory(accessibleForm1), true);
+    (void)accessibleAsWindow;
     setObjectName(toQString(form1Layout.name));
     setWindowTitle(toQString(form1Layout.caption));
+    // The controls never move, so the window keeps its size: larger it would only be empty,
+    // smaller it would hide controls. Without a maximise button; minimising stays.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint);
     // Kerning and ligatures are of no use in map names and captions, and shaping a long line for
     // them dominates the time to show it; scripts that need shaping to be legible still get it.
     QFont plainFont = font();
     plainFont.setStyleStrategy(QFont::PreferNoShaping);
     setFont(fittingFont(plainFont));
-    resize(twipsToPixels(form1Layout.clientWidth), twipsToPixels(form1Layout.clientHeight));
+    setFixedSize(twipsToPixels(form1Layout.clientWidth), twipsToPixels(form1Layout.clientHeight));
     buildControls();
     connectButtons();
 }
 
 void Form1::buildControls() {
+    // Created in the table's order, top to bottom, which is also the order in which assistive
+    // tools read them; each field comes after the label it overlaps, and so is drawn above it.
     std::vector<std::pair<int, QWidget*>> focusOrder;
     for (const ControlLayout& layout : form1Layout.controls) {
         QWidget* control = createControl(layout, *this);
@@ -111,11 +129,7 @@ void Form1::buildControls() {
             focusOrder.emplace_back(layout.tabIndex, control);
         }
     }
-    // Fields and buttons are drawn above the labels they overlap.
     std::sort(focusOrder.begin(), focusOrder.end());
-    for (const auto& [tabIndex, control] : focusOrder) {
-        control->raise();
-    }
     for (std::size_t i = 1; i < focusOrder.size(); ++i) {
         setTabOrder(focusOrder[i - 1].second, focusOrder[i].second);
     }
@@ -124,6 +138,8 @@ void Form1::buildControls() {
     for (const NamedField& named : editorFields) {
         lineEdit(named.field).setAccessibleName(toQString(layoutOf(named.labelName).caption));
     }
+    lineEdit(EditorField::mapname)
+        .setAccessibleDescription(toQString(layoutOf(mapNameHintLabel).caption));
 }
 
 void Form1::connectButtons() {
@@ -158,11 +174,19 @@ std::string Form1::fieldText(EditorField field) const {
 }
 
 void Form1::setFieldText(EditorField field, const std::string& text) {
-    lineEdit(field).setText(QString::fromStdString(text));
+    // Load's lines go in as read: they hold no CR, and a lone LF is part of the line.
+    QLineEdit& edit = lineEdit(field);
+    const QString value = QString::fromStdString(text);
+    static_cast<const SingleLineValidator*>(edit.validator())->acceptAsIs(value);
+    edit.setText(value);
 }
 
 void Form1::showWarning(const std::string& message) {
-    showMessageBox(*this, QMessageBox::Warning, QString::fromStdString(message));
+    showMessage(QMessageBox::Warning, QString::fromStdString(message));
+}
+
+void Form1::showMessage(QMessageBox::Icon icon, const QString& text) {
+    showMessageBox(*this, messageTitle_, icon, text);
 }
 
 void Form1::unloadWindow() {

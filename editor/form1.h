@@ -2,8 +2,9 @@
 
 #include "editor/editorview.h"
 
+#include <QMessageBox>
+#include <QString>
 #include <QWidget>
-
 #include <functional>
 #include <string>
 
@@ -20,7 +21,9 @@ public:
     // Runs the command behind a click. The shell passes one that reports file failures.
     using ClickDelivery = std::function<void(Form1& window, const std::function<void()>& command)>;
 
-    explicit Form1(ClickDelivery deliverClick = runClick, QWidget* parent = nullptr);
+    // Message boxes carry `messageTitle`, the application's title.
+    explicit Form1(QString messageTitle, ClickDelivery deliverClick = runClick,
+                   QWidget* parent = nullptr);
 
     // Where Done and Load keep link files; the program's own directory unless set.
     void setLinkDirectory(std::string directory);
@@ -29,6 +32,9 @@ public:
     void setFieldText(EditorField field, const std::string& text) override;
     void showWarning(const std::string& message) override;
     void unloadWindow() override;
+
+    // A modal box over the window with one OK button; the focus comes back afterwards.
+    void showMessage(QMessageBox::Icon icon, const QString& text);
 
     // Runs the command as it is, for a window with no shell around it.
     static void runClick(Form1& window, const std::function<void()>& command);
@@ -42,6 +48,7 @@ private:
     QLineEdit& lineEdit(EditorField field) const;
     void click(void (*command)(EditorView&, const std::string&));
 
+    QString messageTitle_;
     ClickDelivery deliverClick_;
     std::string linkDirectory_;
 };

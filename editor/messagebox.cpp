@@ -1,14 +1,14 @@
 #include "editor/messagebox.h"
 
-#include <QApplication>
 #include <QPointer>
 #include <QWidget>
 
 namespace tovren {
 
-void showMessageBox(QWidget& window, QMessageBox::Icon icon, const QString& text) {
+void showMessageBox(QWidget& window, const QString& title, QMessageBox::Icon icon,
+                    const QString& text) {
     const QPointer<QWidget> focused = window.focusWidget();
-    QMessageBox box(icon, QApplication::applicationName(), text, QMessageBox::Ok, &window);
+    QMessageBox box(icon, title, text, QMessageBox::Ok, &window);
     box.exec();
     window.activateWindow();
     if (focused) {

@@ -1,3 +1,4 @@
+#include "app/identity.h"
 #include "app/shell.h"
 #include "support/form1fixture.h"
 #include "support/messageboxwatcher.h"
@@ -27,7 +28,8 @@ private slots:
 
     void init() {
         directory = std::make_unique<TemporaryDirectory>();
-        window = std::make_unique<Form1>(deliverClick);
+        window =
+            std::make_unique<Form1>(QString::fromUtf8(identity::applicationTitle), deliverClick);
         window->setLinkDirectory(directory->path());
         window->show();
         QVERIFY(QTest::qWaitForWindowActive(window.get()));
@@ -39,7 +41,8 @@ private slots:
     }
 
     void shouldCarryTitleVersionAndGlobeIcon() {
-        QCOMPARE(QApplication::applicationName(), QStringLiteral("Tovren!"));
+        // The name is the windows' class, which desktop entries match; people see "Tovren!".
+        QCOMPARE(QApplication::applicationName(), QStringLiteral("Tovren"));
         QCOMPARE(QApplication::applicationVersion(), QStringLiteral("1.00"));
         const QIcon icon = QApplication::windowIcon();
         QVERIFY(!icon.isNull());

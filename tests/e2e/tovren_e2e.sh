@@ -39,4 +39,34 @@ keys Tab space           # the focus is back on Load: Tab moves it to Done
 expect_ended
 expect_bytes '\r\n\r\n\r\n\r\n'
 
-echo "3 passed, 0 failed"
+echo "-- a screen reader finds a window named by its title, every field named, the map name described"
+eval "$(dbus-launch --sh-syntax)" # the session bus, which starts the accessibility bus
+cleanup_steps+=("kill $DBUS_SESSION_BUS_PID")
+QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 start_tovren
+/usr/bin/python3 "$(dirname "$0")/screenreader_view.py" "$tovren_pid"
+kill "$tovren_pid"; wait "$tovren_pid" || true; tovren_pid=""
+
+echo "-- under a window manager, at 96 and 144 dpi: a fixed size, no maximising, the class Tovren"
+openbox >/dev/null 2>&1 &
+cleanup_steps+=("kill $!")
+for dpi_size in 96:312x247 144:468x371; do
+    echo "Xft.dpi: ${dpi_size%%:*}" | xrdb -merge # read by Qt at start-up
+    start_tovren
+    size=${dpi_size#*:}
+    hints=$(xprop -id "$window" WM_NORMAL_HINTS WM_CLASS _NET_WM_ALLOWED_ACTIONS)
+    grep -q "minimum size: ${size/x/ by }" <<<"$hints" || fail "no minimum size $size: $hints"
+    grep -q "maximum size: ${size/x/ by }" <<<"$hints" || fail "no maximum size $size: $hints"
+    grep -q 'WM_CLASS(STRING) = "Tovren", "Tovren"' <<<"$hints" || fail "the class: $hints"
+    grep -q '_NET_WM_ACTION_MINIMIZE' <<<"$hints" || fail "cannot be minimised: $hints"
+    ! grep -q -E '_NET_WM_ACTION_(RESIZE|MAXIMIZE)' <<<"$hints" ||
+        fail "the window manager offers resizing or maximising: $hints"
+    xdotool windowsize "$window" 900 700
+    sleep 0.3
+    geometry=$(xdotool getwindowgeometry "$window" | awk '/Geometry/ {print $2}')
+    [[ "$geometry" == "$size" ]] || fail "at ${dpi_size%%:*} dpi the window became $geometry"
+    import -window "$window" "$output/form1-${dpi_size%%:*}dpi.png"
+    keys space
+    expect_ended
+done
+
+echo "5 passed, 0 failed"

@@ -4,6 +4,7 @@
 #include "support/messageboxwatcher.h"
 #include "support/temporarydirectory.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QLabel>
@@ -34,11 +35,12 @@ private:
     std::string linkFile(const std::string& name) const { return directory->file(name); }
 
 private slots:
-    void initTestCase() { QApplication::setApplicationName(QStringLiteral("Tovren!")); }
+    // Boxes are titled by the window, not by the application's name.
+    void initTestCase() { QApplication::setApplicationName(QStringLiteral("Tovren")); }
 
     void init() {
         directory = std::make_unique<TemporaryDirectory>();
-        window = std::make_unique<Form1>();
+        window = std::make_unique<Form1>(QStringLiteral("Tovren!"));
         window->setLinkDirectory(directory->path());
     }
 
@@ -117,15 +119,31 @@ private slots:
         QCOMPARE(window->objectName(), QStringLiteral("Form1"));
         QCOMPARE(window->windowTitle(), QStringLiteral("Link Map to other Maps!"));
         QCOMPARE(window->size(), QSize(312, 247));
+        QCOMPARE(window->minimumSize(), QSize(312, 247));
+        QCOMPARE(window->maximumSize(), QSize(312, 247));
+        QVERIFY(!window->windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
+        QVERIFY(window->windowFlags().testFlag(Qt::WindowMinimizeButtonHint));
         QCOMPARE(window->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly).size(), 13);
     }
 
-    void shouldNameEachFieldForScreenReaders() {
+    void shouldShowItselfToScreenReadersAsAWindowReadTopToBottom() {
         QCOMPARE(field("Up")->accessibleName(), QStringLiteral("Going Up!"));
         QCOMPARE(field("Down")->accessibleName(), QStringLiteral("Going Down!"));
         QCOMPARE(field("Left1")->accessibleName(), QStringLiteral("Going Left!"));
         QCOMPARE(field("Right")->accessibleName(), QStringLiteral("Going Right!"));
         QCOMPARE(field("mapname")->accessibleName(), QStringLiteral("Mapname"));
+        QCOMPARE(field("mapname")->accessibleDescription(),
+                 QStringLiteral("Filename of maps ie: map1 "));
+        QAccessibleInterface* form = QAccessible::queryAccessibleInterface(window.get());
+        QCOMPARE(form->role(), QAccessible::Window);
+        QCOMPARE(form->text(QAccessible::Name), QStringLiteral("Link Map to other Maps!"));
+        QStringList readingOrder;
+        for (int i = 0; i < form->childCount(); ++i) {
+            readingOrder << form->child(i)->object()->objectName();
+        }
+        QCOMPARE(readingOrder,
+                 (QStringList{"Label5", "Label1", "Label2", "Up", "Down", "Label3", "Label4",
+                              "Left1", "Right", "Label6", "mapname", "Command2", "Command1"}));
     }
 
     void shouldFitEveryCaptionInItsControl() {
@@ -245,8 +263,6 @@ private slots:
         QCOMPARE(field("Down")->cursorPosition(), 10);
         field("Left1")->insert("\rleft\n");
         QCOMPARE(field("Left1")->text(), QStringLiteral("left"));
-        window->setFieldText(EditorField::Right, "right\r\n");
-        QCOMPARE(window->fieldText(EditorField::Right), std::string("right"));
         field("mapname")->setFocus();
         QTest::keyClicks(field("mapname"), "map1");
         QCOMPARE(field("mapname")->text(), QStringLiteral("map1"));
@@ -258,7 +274,7 @@ private slots:
         fill("map1", {longName, "down", longName + "ä", ""});
         QCOMPARE(field("Up")->text().size(), 100'000);
         QTest::mouseClick(button("Command1"), Qt::LeftButton);
-        Form1 nextRun;
+        Form1 nextRun(QStringLiteral("Tovren!"));
         nextRun.setLinkDirectory(directory->path());
         nextRun.setFieldText(EditorField::mapname, "map1");
         QTest::mouseClick(nextRun.findChild<QPushButton*>("Command2"), Qt::LeftButton);
@@ -266,14 +282,35 @@ private slots:
         QCOMPARE(nextRun.findChild<QLineEdit*>("Left1")->text(), longName + "ä");
     }
 
-    void shouldKeepEveryControlInPlaceWhenTheWindowGrows() {
+    void shouldWriteBackTheLinesLoadReadWithTheirLoneLineFeeds() {
+        writeBytes(linkFile("map1.link"), "u\r\nd\nx\r\r\nr");
+        showWindow();
+        field("mapname")->setText("map1");
+        QTest::mouseClick(button("Command2"), Qt::LeftButton);
+        QCOMPARE(field("Down")->text(), QStringLiteral("d\nx"));
+        // Typing and pasting into that line keep its own LF and bring in none of theirs.
+        field("Down")->setFocus();
+        field("Down")->end(false);
+        QTest::keyClicks(field("Down"), "y");
+        QApplication::clipboard()->setText("z\r\n");
+        field("Down")->paste();
+        QCOMPARE(field("Down")->text(), QStringLiteral("d\nxyz"));
+        field("Down")->backspace();
+        field("Down")->backspace();
+        QTest::mouseClick(button("Command1"), Qt::LeftButton);
+        QCOMPARE(readBytes(linkFile("map1.link")), std::string("u\r\nd\nx\r\n\r\nr\r\n"));
+    }
+
+    void shouldKeepItsSizeAndEveryControlInPlace() {
         showWindow();
         QList<QRect> before;
         for (auto* child : window->findChildren<QWidget*>()) {
             before << child->geometry();
         }
         window->resize(800, 600);
+        window->resize(100, 100);
         QApplication::processEvents();
+        QCOMPARE(window->size(), QSize(312, 247));
         QList<QRect> after;
         for (auto* child : window->findChildren<QWidget*>()) {
             after << child->geometry();
