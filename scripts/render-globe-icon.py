@@ -5,7 +5,8 @@ The globe is drawn from the shapes below, not from any picture: an orthographic 
 sphere whose land is where a sum of waves over latitude and longitude rises above sea level.
 The 16 x 16 and 32 x 32 pictures use only the 16 colours of the classic VGA palette; the larger
 ones, for high-DPI screens, are smoothly shaded. Writes PNG files into app/icons/, and
-globe.ico, the same pictures in one Windows icon file.
+globe.ico, the same pictures in one Windows icon file: uncompressed bitmaps (4 bits a pixel
+for the 16-colour ones), as every version of Windows reads them, and PNG only at 256.
 
 Usage: scripts/render-globe-icon.py   (needs only Python 3)
 """
@@ -15,7 +16,7 @@ import struct
 import zlib
 
 SIZES_16_COLOURS = (16, 32)
-SIZES_FULL_COLOUR = (48, 64, 128, 256)
+SIZES_FULL_COLOUR = (24, 48, 64, 128, 256)
 
 VGA_PALETTE = (
     (0, 0, 0), (0, 0, 128), (0, 128, 0), (0, 128, 128),
@@ -111,7 +112,7 @@ def outline(pixels):
         pixels[y][x] = VGA_PALETTE[1] + (255,)
 
 
-def write_png(path, pixels):
+def png_bytes(pixels):
     height, width = len(pixels), len(pixels[0])
     raw = b"".join(b"\x00" + bytes(v for p in row for v in p) for row in pixels)
 
@@ -120,30 +121,72 @@ def write_png(path, pixels):
         return struct.pack(">I", len(data)) + body + struct.pack(">I", zlib.crc32(body))
 
     header = struct.pack(">IIBBBBB", width, height, 8, 6, 0, 0, 0)
-    path.write_bytes(b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header)
-                     + chunk(b"IDAT", zlib.compress(raw, 9)) + chunk(b"IEND", b""))
+    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header)
+            + chunk(b"IDAT", zlib.compress(raw, 9)) + chunk(b"IEND", b""))
 
 
-def write_ico(path, pngs):
-    """An icon file whose pictures are PNG streams, as Windows has read them since Vista."""
-    header = struct.pack("<HHH", 0, 1, len(pngs))
-    offset = len(header) + 16 * len(pngs)
+def and_mask(pixels):
+    """One bit a pixel, set where the picture is transparent; rows bottom-up, 32-bit aligned."""
+    size = len(pixels)
+    stride = (size + 31) // 32 * 4
+    rows = b""
+    for row in reversed(pixels):
+        bits = bytearray(stride)
+        for x, pixel in enumerate(row):
+            if pixel[3] == 0:
+                bits[x // 8] |= 0x80 >> (x % 8)
+        rows += bytes(bits)
+    return rows
+
+
+def bitmap_entry(pixels, sixteen_colours):
+    """An icon picture as a device-independent bitmap: header, palette, colours, mask."""
+    size = len(pixels)
+    if sixteen_colours:
+        palette = b"".join(bytes((b, g, r, 0)) for r, g, b in VGA_PALETTE)
+        colours = b""
+        for row in reversed(pixels):
+            indices = [VGA_PALETTE.index(p[:3]) if p[3] else 0 for p in row]
+            packed = bytes((indices[i] << 4) | indices[i + 1] for i in range(0, size, 2))
+            colours += packed + bytes(-len(packed) % 4)
+        bits = 4
+    else:
+        palette = b""
+        colours = b"".join(bytes((b, g, r, a)) for row in reversed(pixels) for r, g, b, a in row)
+        bits = 32
+    mask = and_mask(pixels)
+    header = struct.pack("<IiiHHIIiiII", 40, size, 2 * size, 1, bits, 0,
+                         len(colours) + len(mask), 0, 0, len(palette) // 4, 0)
+    return header + palette + colours + mask, bits, len(palette) // 4
+
+
+def write_ico(path, pictures):
+    """An icon file of (size, pixels, 16 colours or not) pictures."""
+    header = struct.pack("<HHH", 0, 1, len(pictures))
+    offset = len(header) + 16 * len(pictures)
     entries = b""
-    for size, data in pngs:
-        entries += struct.pack("<BBBBHHII", size % 256, size % 256, 0, 0, 1, 32, len(data), offset)
+    images = b""
+    for size, pixels, sixteen_colours in pictures:
+        if size >= 256:
+            data, bits, colour_count = png_bytes(pixels), 32, 0
+        else:
+            data, bits, colour_count = bitmap_entry(pixels, sixteen_colours)
+        entries += struct.pack("<BBBBHHII", size % 256, size % 256, colour_count % 256, 0, 1,
+                               bits, len(data), offset)
         offset += len(data)
-    path.write_bytes(header + entries + b"".join(data for _, data in pngs))
+        images += data
+    path.write_bytes(header + entries + images)
 
 
 def main():
     out = pathlib.Path(__file__).resolve().parent.parent / "app" / "icons"
     out.mkdir(parents=True, exist_ok=True)
-    for size in SIZES_16_COLOURS:
-        write_png(out / f"globe-{size}.png", render(size, True))
-    for size in SIZES_FULL_COLOUR:
-        write_png(out / f"globe-{size}.png", render(size, False))
-    sizes = SIZES_16_COLOURS + SIZES_FULL_COLOUR
-    write_ico(out / "globe.ico", [(s, (out / f"globe-{s}.png").read_bytes()) for s in sizes])
+    pictures = [(size, render(size, True), True) for size in SIZES_16_COLOURS]
+    pictures += [(size, render(size, False), False) for size in SIZES_FULL_COLOUR]
+    pictures.sort(key=lambda picture: picture[0])
+    for size, pixels, _ in pictures:
+        (out / f"globe-{size}.png").write_bytes(png_bytes(pixels))
+    write_ico(out / "globe.ico", pictures)
 
 
 if __name__ == "__main__":

@@ -1,10 +1,12 @@
 // Tovren.exe: the application shell on Windows. Shows Form1 and runs its message loop; every
 // click is delivered inside the one catch for FileFailure.
 #include "app/identity.h"
+#include "editor/win32/dpi.h"
 #include "editor/win32/win32form1.h"
 #include "linkstore/filefailure.h"
 #include "linkstore/windows/widetext.h"
 
+#include <objbase.h>
 #include <windows.h>
 
 namespace tovren {
@@ -32,7 +34,9 @@ void deliverClick(Win32Form1& window, const std::function<void()>& command) {
 // The command line is not read.
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE /*previous*/, PWSTR /*commandLine*/,
                     int showCommand) {
-    ::SetProcessDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
+    tovren::becomeDpiAware();
+    // Screen readers ask for the fields' accessible objects through COM.
+    ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     tovren::Win32Form1 window(instance, tovren::toWide(tovren::identity::applicationTitle),
                               tovren::deliverClick);
     window.show(showCommand);

@@ -3,6 +3,9 @@
 #include "editor/editorcommands.h"
 #include "editor/editorfields.h"
 #include "editor/form1layout.h"
+#include "editor/insertedlinebreaks.h"
+#include "editor/win32/describedaccessible.h"
+#include "editor/win32/dpi.h"
 #include "linkstore/windows/widetext.h"
 
 #include <algorithm>
@@ -15,7 +18,8 @@ namespace tovren {
 namespace {
 
 constexpr wchar_t windowClass[] = L"TovrenForm1";
-constexpr DWORD windowStyle = WS_OVERLAPPEDWINDOW;
+// The controls never move, so the window keeps its size: no sizing border, no maximise box.
+constexpr DWORD windowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 constexpr DWORD windowExStyle = WS_EX_CONTROLPARENT;
 constexpr int firstControlId = 100; // clear of IDOK and IDCANCEL, which Enter and Escape send
 constexpr int iconResource = 1;
@@ -26,11 +30,6 @@ std::size_t indexOf(std::string_view name) {
     const auto found = std::find_if(controls.begin(), controls.end(),
                                     [name](const ControlLayout& c) { return c.name == name; });
     return static_cast<std::size_t>(found - controls.begin());
-}
-
-UINT dpiOf(HWND window) {
-    const UINT dpi = ::GetDpiForWindow(window);
-    return dpi == 0 ? USER_DEFAULT_SCREEN_DPI : dpi;
 }
 
 // Whether every caption fits on one line in its control, and a line of text in a field.
@@ -59,10 +58,7 @@ bool fontFits(HFONT font, UINT dpi) {
 // The platform's font for dialog text at this resolution, made smaller where it is too large
 // for the layout, so that captions such as "Going Right!" are not cut off.
 HFONT fittingFont(UINT dpi) {
-    NONCLIENTMETRICSW metrics{};
-    metrics.cbSize = sizeof metrics;
-    ::SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, dpi);
-    LOGFONTW description = metrics.lfMessageFont;
+    LOGFONTW description = messageFontForDpi(dpi);
     HFONT font = ::CreateFontIndirectW(&description);
     while (!fontFits(font, dpi) && std::abs(description.lfHeight) > smallestFontPixels) {
         ::DeleteObject(font);
@@ -91,6 +87,14 @@ void registerWindowClass(HINSTANCE instance, WNDPROC procedure) {
 
 bool isLineBreak(wchar_t c) {
     return c == L'\r' || c == L'\n';
+}
+
+std::wstring windowText(HWND window) {
+    const int length = ::GetWindowTextLengthW(window);
+    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+    const int copied = ::GetWindowTextW(window, text.data(), length + 1);
+    text.resize(static_cast<std::size_t>(std::max(copied, 0)));
+    return text;
 }
 
 // The clipboard's text, or nothing when it holds none.
@@ -122,6 +126,83 @@ LRESULT CALLBACK pasteWithoutLineBreaks(HWND field, UINT message, WPARAM w, LPAR
     return ::DefSubclassProc(field, message, w, l);
 }
 
+std::wstring className(HWND window) {
+    wchar_t name[16] = {};
+    ::GetClassNameW(window, name, 16);
+    return name;
+}
+
+// Each label is created right before its field, and so lies above it. A label paints all but
+// the parts that fields and buttons cover, so that they are drawn above it. (A window region
+// would not do: labels draw with their parent's clipping.)
+LRESULT CALLBACK paintBelowControls(HWND label, UINT message, WPARAM w, LPARAM l, UINT_PTR /*id*/,
+                                    DWORD_PTR /*data*/) {
+    if (message != WM_PAINT) {
+        return ::DefSubclassProc(label, message, w, l);
+    }
+    PAINTSTRUCT paint{};
+    HDC context = ::BeginPaint(label, &paint);
+    RECT own{};
+    ::GetWindowRect(label, &own);
+    for (HWND sibling = ::GetWindow(::GetParent(label), GW_CHILD); sibling != nullptr;
+         sibling = ::GetWindow(sibling, GW_HWNDNEXT)) {
+        RECT box{};
+        RECT covered{};
+        ::GetWindowRect(sibling, &box);
+        if (className(sibling) != L"Static" && ::IntersectRect(&covered, &own, &box)) {
+            ::MapWindowPoints(HWND_DESKTOP, label, reinterpret_cast<POINT*>(&covered), 2);
+            ::ExcludeClipRect(context, covered.left, covered.top, covered.right, covered.bottom);
+        }
+    }
+    ::DefSubclassProc(label, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(context),
+                      PRF_CLIENT | PRF_ERASEBKGND);
+    ::EndPaint(label, &paint);
+    return 0;
+}
+
+// A text field whose accessible object carries a description: the text at `data`.
+LRESULT CALLBACK describeToScreenReaders(HWND field, UINT message, WPARAM w, LPARAM l,
+                                         UINT_PTR /*id*/, DWORD_PTR data) {
+    if (message == WM_GETOBJECT) {
+        const auto* description = reinterpret_cast<const std::wstring*>(data);
+        if (const LRESULT object = describedAccessibleObject(field, w, l, *description)) {
+            return object;
+        }
+    }
+    return ::DefSubclassProc(field, message, w, l);
+}
+
+// The order in which the controls are created, as indices into the layout table. Windows
+// takes it as the tab order, and its accessible objects name a field after the label created
+// right before it; so the focusable controls come in tab order, each field right after its
+// label, and the map name's description before its label.
+std::vector<std::size_t> creationOrder() {
+    std::vector<std::size_t> focusable;
+    for (std::size_t i = 0; i < form1Layout.controls.size(); ++i) {
+        if (form1Layout.controls[i].kind != ControlKind::Label) {
+            focusable.push_back(i);
+        }
+    }
+    std::sort(focusable.begin(), focusable.end(), [](std::size_t a, std::size_t b) {
+        return form1Layout.controls[a].tabIndex < form1Layout.controls[b].tabIndex;
+    });
+    std::vector<std::size_t> order;
+    for (const std::size_t index : focusable) {
+        const std::string_view name = form1Layout.controls[index].name;
+        const auto named =
+            std::find_if(editorFields.begin(), editorFields.end(),
+                         [name](const NamedField& f) { return f.controlName == name; });
+        if (named != editorFields.end()) {
+            if (named->field == EditorField::mapname) {
+                order.push_back(indexOf(mapNameHintLabel));
+            }
+            order.push_back(indexOf(named->labelName));
+        }
+        order.push_back(index);
+    }
+    return order;
+}
+
 } // namespace
 
 Win32Form1::Win32Form1(HINSTANCE instance, std::wstring messageTitle, ClickDelivery deliverClick)
@@ -135,7 +216,7 @@ Win32Form1::Win32Form1(HINSTANCE instance, std::wstring messageTitle, ClickDeliv
         throw std::runtime_error("the window could not be created");
     }
     createControls();
-    layOut(dpiOf(window_));
+    layOut(dpiOfWindow(window_));
 }
 
 Win32Form1::~Win32Form1() {
@@ -148,30 +229,14 @@ Win32Form1::~Win32Form1() {
 }
 
 void Win32Form1::createControls() {
-    // Windows takes the order of creation as the tab order and, first on top, as the order in
-    // which overlapping controls are drawn: fields and buttons by tab index, then the labels.
-    std::vector<std::size_t> order(form1Layout.controls.size());
-    for (std::size_t i = 0; i < order.size(); ++i) {
-        order[i] = i;
-    }
-    std::stable_sort(order.begin(), order.end(), [](std::size_t a, std::size_t b) {
-        const ControlLayout& first = form1Layout.controls[a];
-        const ControlLayout& second = form1Layout.controls[b];
-        const bool firstIsLabel = first.kind == ControlKind::Label;
-        const bool secondIsLabel = second.kind == ControlKind::Label;
-        if (firstIsLabel != secondIsLabel) {
-            return secondIsLabel;
-        }
-        return !firstIsLabel && first.tabIndex < second.tabIndex;
-    });
-    for (const std::size_t index : order) {
+    for (const std::size_t index : creationOrder()) {
         const ControlLayout& layout = form1Layout.controls[index];
         const wchar_t* className = L"STATIC";
         DWORD style = WS_CHILD | WS_VISIBLE;
         DWORD exStyle = 0;
         switch (layout.kind) {
         case ControlKind::Label:
-            style |= SS_LEFT | SS_NOPREFIX | WS_CLIPSIBLINGS;
+            style |= SS_LEFT | SS_NOPREFIX;
             break;
         case ControlKind::TextField:
             className = L"EDIT";
@@ -190,9 +255,14 @@ void Win32Form1::createControls() {
         if (layout.kind == ControlKind::TextField) {
             ::SendMessageW(control, EM_SETLIMITTEXT, 0, 0); // no limit of its own
             ::SetWindowSubclass(control, pasteWithoutLineBreaks, 0, 0);
+        } else if (layout.kind == ControlKind::Label) {
+            ::SetWindowSubclass(control, paintBelowControls, 0, 0);
         }
         controls_[index] = control;
     }
+    mapNameDescription_ = toWide(form1Layout.controls[indexOf(mapNameHintLabel)].caption);
+    ::SetWindowSubclass(control("mapname"), describeToScreenReaders, 0,
+                        reinterpret_cast<DWORD_PTR>(&mapNameDescription_));
 }
 
 void Win32Form1::layOut(UINT dpi) {
@@ -211,7 +281,7 @@ void Win32Form1::layOut(UINT dpi) {
     font_ = font;
     RECT frame{0, 0, twipsToPixels(form1Layout.clientWidth, scale),
                twipsToPixels(form1Layout.clientHeight, scale)};
-    ::AdjustWindowRectExForDpi(&frame, windowStyle, FALSE, windowExStyle, dpi);
+    adjustWindowRectForDpi(frame, windowStyle, windowExStyle, dpi);
     ::SetWindowPos(window_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
                    SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
@@ -262,6 +332,23 @@ LRESULT CALLBACK Win32Form1::procedure(HWND window, UINT message, WPARAM w, LPAR
 
 LRESULT Win32Form1::handle(UINT message, WPARAM w, LPARAM l) {
     switch (message) {
+    case WM_ACTIVATE:
+        // As a dialog box does: the control that had the focus gets it back on reactivation,
+        // instead of the window itself, where typing would go nowhere.
+        if (LOWORD(w) == WA_INACTIVE) {
+            HWND focused = ::GetFocus();
+            if (focused != nullptr && ::IsChild(window_, focused)) {
+                lastFocus_ = focused;
+            }
+            return 0;
+        }
+        if (HIWORD(w) == 0) { // not minimised
+            restoreFocus();
+        }
+        return 0;
+    case WM_SETFOCUS:
+        restoreFocus();
+        return 0;
     case WM_COMMAND: {
         const int id = LOWORD(w);
         if (HIWORD(w) == BN_CLICKED && id >= firstControlId) {
@@ -307,23 +394,27 @@ void Win32Form1::click(int controlId) {
     deliverClick_(*this, [this, command] { command(*this); });
 }
 
-// A line break, typed or pasted, would shift every later line of the link file: out with it.
+void Win32Form1::restoreFocus() {
+    ::SetFocus(lastFocus_ != nullptr && ::IsWindow(lastFocus_) ? lastFocus_ : control("Command1"));
+}
+
+// Keeps out the line breaks that an edit brings in (see removeInsertedLineBreaks).
 void Win32Form1::keepSingleLine(HWND field) {
-    const int length = ::GetWindowTextLengthW(field);
-    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-    ::GetWindowTextW(field, text.data(), length + 1);
-    text.resize(static_cast<std::size_t>(length));
-    if (std::none_of(text.begin(), text.end(), isLineBreak)) {
+    const auto index = static_cast<std::size_t>(
+        std::find(controls_.begin(), controls_.end(), field) - controls_.begin());
+    if (index >= controls_.size()) {
         return;
     }
+    std::wstring text = windowText(field);
     DWORD start = 0;
     ::SendMessageW(field, EM_GETSEL, reinterpret_cast<WPARAM>(&start), 0);
-    const auto cursor = text.begin() + std::min<std::size_t>(start, text.size());
-    const auto breaksBefore = std::count_if(text.begin(), cursor, isLineBreak);
-    std::erase_if(text, isLineBreak);
-    ::SetWindowTextW(field, text.c_str());
-    const auto caret = static_cast<WPARAM>(start - static_cast<DWORD>(breaksBefore));
-    ::SendMessageW(field, EM_SETSEL, caret, static_cast<LPARAM>(caret));
+    std::size_t caret = start;
+    const bool removed = removeInsertedLineBreaks(accepted_[index], text, caret);
+    accepted_[index] = text;
+    if (removed) {
+        ::SetWindowTextW(field, text.c_str()); // comes back here, and changes nothing then
+        ::SendMessageW(field, EM_SETSEL, caret, static_cast<LPARAM>(caret));
+    }
 }
 
 HWND Win32Form1::control(std::string_view name) const {
@@ -333,18 +424,16 @@ HWND Win32Form1::control(std::string_view name) const {
 std::string Win32Form1::fieldText(EditorField field) const {
     const auto named = std::find_if(editorFields.begin(), editorFields.end(),
                                     [field](const NamedField& f) { return f.field == field; });
-    HWND edit = control(named->controlName);
-    const int length = ::GetWindowTextLengthW(edit);
-    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-    const int copied = ::GetWindowTextW(edit, text.data(), length + 1);
-    text.resize(static_cast<std::size_t>(copied));
-    return fromWide(text);
+    return fromWide(windowText(control(named->controlName)));
 }
 
 void Win32Form1::setFieldText(EditorField field, const std::string& text) {
     const auto named = std::find_if(editorFields.begin(), editorFields.end(),
                                     [field](const NamedField& f) { return f.field == field; });
-    ::SetWindowTextW(control(named->controlName), toWide(text).c_str());
+    // Load's lines go in as read: they hold no CR, and a lone LF is part of the line.
+    const std::wstring value = toWide(text);
+    accepted_[indexOf(named->controlName)] = value;
+    ::SetWindowTextW(control(named->controlName), value.c_str());
 }
 
 void Win32Form1::showWarning(const std::string& message) {

@@ -44,6 +44,7 @@ private:
     void layOut(UINT dpi);
     bool translateEnter(const MSG& message);
     void click(int controlId);
+    void restoreFocus();
     void keepSingleLine(HWND field);
     HWND control(std::string_view name) const;
 
@@ -52,7 +53,10 @@ private:
     ClickDelivery deliverClick_;
     HWND window_ = nullptr;
     HFONT font_ = nullptr;
-    std::array<HWND, 13> controls_{}; // in the layout table's order
+    std::array<HWND, 13> controls_{};       // in the layout table's order
+    std::array<std::wstring, 13> accepted_; // each field's text after its last change
+    HWND lastFocus_ = nullptr;              // the control that had the focus when inactive
+    std::wstring mapNameDescription_;
 };
 
 } // namespace tovren

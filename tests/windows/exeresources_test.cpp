@@ -46,12 +46,17 @@ TEST(TovrenExe, shouldCarryItsProductNameAndVersion) {
     EXPECT_EQ(versionString(info, L"ProductName"), L"Tovren!");
     EXPECT_EQ(versionString(info, L"FileVersion"), L"1.00");
     EXPECT_EQ(versionString(info, L"ProductVersion"), L"1.00");
+    // What Explorer's Details and Task Manager show.
+    EXPECT_EQ(versionString(info, L"FileDescription"),
+              L"Edits which map lies past each edge of a game map");
+    EXPECT_EQ(versionString(info, L"CompanyName"), L"The Tovren developers");
+    EXPECT_EQ(versionString(info, L"LegalCopyright"), L"Copyright (C) 2026 The Tovren developers");
 }
 
-TEST(TovrenExe, shouldCarryTheGlobeIconIn32And16Pixels) {
+TEST(TovrenExe, shouldCarryTheGlobeIconAtEverySizeWindowsShows) {
     HMODULE exe = ::LoadLibraryExW(tovrenExe().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
     ASSERT_NE(exe, nullptr);
-    for (const int size : {16, 32, 48}) {
+    for (const int size : {16, 24, 32, 48}) {
         HANDLE icon = ::LoadImageW(exe, MAKEINTRESOURCEW(1), IMAGE_ICON, size, size, 0);
         EXPECT_NE(icon, nullptr) << size;
         ICONINFO iconInfo{};
@@ -62,6 +67,21 @@ TEST(TovrenExe, shouldCarryTheGlobeIconIn32And16Pixels) {
         ::DeleteObject(iconInfo.hbmColor);
         ::DeleteObject(iconInfo.hbmMask);
         ::DestroyIcon(static_cast<HICON>(icon));
+    }
+    // Each picture is a bitmap, which every Windows reads, but for the 256-pixel one, a PNG.
+    const auto* group = static_cast<const BYTE*>(::LockResource(
+        ::LoadResource(exe, ::FindResourceW(exe, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(14)))));
+    ASSERT_NE(group, nullptr);
+    const WORD count = *reinterpret_cast<const WORD*>(group + 4);
+    EXPECT_EQ(count, 7);
+    for (WORD i = 0; i < count; ++i) {
+        const BYTE* entry = group + 6 + 14 * i; // GRPICONDIRENTRY: width first, id last
+        const WORD id = *reinterpret_cast<const WORD*>(entry + 12);
+        const auto* picture = static_cast<const BYTE*>(::LockResource(
+            ::LoadResource(exe, ::FindResourceW(exe, MAKEINTRESOURCEW(id), MAKEINTRESOURCEW(3)))));
+        ASSERT_NE(picture, nullptr);
+        const bool isPng = picture[0] == 0x89 && picture[1] == 'P';
+        EXPECT_EQ(isPng, entry[0] == 0) << "picture " << i << ", width byte " << int{entry[0]};
     }
     ::FreeLibrary(exe);
 }

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # End-to-end on Windows' side: Tovren.exe under Wine in a real X server, driven with xdotool as
 # a person would; the link files must hold CR LF lines in the Windows-1252 code page.
-# Usage: tovren_exe_e2e.sh PATH_TO_TOVREN_EXE OUTPUT_DIRECTORY
+# Usage: tovren_exe_e2e.sh PATH_TO_TOVREN_EXE OUTPUT_DIRECTORY PATH_TO_WINDOW_PROBE_EXE
 tovren_built=$1
 output=$2
+probe=$3
 program_name=Tovren.exe
 source "$(dirname "$0")/../e2e/lib.sh"
 mkdir -p "$output"
@@ -14,6 +15,12 @@ focus_by_hand=1
 echo "-- a typed record with accents is saved in Windows-1252 and Tovren.exe ends"
 start_tovren
 [[ "$(xdotool getwindowname "$window")" == "$title" ]] || fail "the title is not exactly '$title'"
+# Seen from another process: a fixed size, and every field named, as screen readers see them.
+wine "$probe" 312 247 || fail "the window as Windows' tools see it"
+# Label1's lower part lies under the upper edge of Up, which stays drawn after the labels.
+sleep 0.3
+pixel() { import -window "$window" -crop "1x1+$1+$2" -depth 8 txt:- | tail -n 1 | awk '{print $3}'; }
+[[ "$(pixel 60 48)" != "$(pixel 60 40)" ]] || fail "Label1 is drawn over the edge of Up"
 type_record 'Köln' map2 'Orléans' map4 map1
 sleep 0.3
 import -window "$window" "$output/form1-windows.png"
@@ -44,6 +51,15 @@ keys Tab space           # the focus is back on Load: Tab moves it to Done
 expect_ended
 expect_bytes '\r\n\r\n\r\n\r\n'
 
+echo "-- Load then Done writes back the lines as read, a lone LF inside one included"
+link_file="$program_dir/map6.link"
+printf 'u\r\nd\nx\r\r\nr' >"$link_file"
+start_tovren
+keys shift+Tab shift+Tab; typing map6
+keys Tab Return Tab Return # Load, then Done
+expect_ended
+expect_bytes 'u\r\nd\nx\r\n\r\nr\r\n'
+
 echo "-- at 144 dots per inch the window is laid out half as large again, from its twips"
 set_dpi() { wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f \
     </dev/null >/dev/null 2>&1; }
@@ -52,10 +68,33 @@ cleanup_steps+=("set_dpi 96")
 start_tovren
 geometry=$(xdotool getwindowgeometry "$window" | awk '/Geometry/ {print $2}')
 [[ "$geometry" == "468x371" ]] || fail "at 144 dpi the client area is $geometry, not 468x371"
+wine "$probe" 468 371 || fail "the window at 144 dpi as Windows' tools see it"
 import -window "$window" "$output/form1-windows-144dpi.png"
 keys Tab Tab Tab Tab Tab; typing map8
 keys Tab Tab space
 expect_ended
 set_dpi 96
 
-echo "4 passed, 0 failed"
+echo "-- the focus comes back to the field it was in when Tovren.exe is activated again"
+# A window manager's activation, as a person's switch between programs is; without one,
+# Wine waits for the manager's word and activates nothing.
+openbox >/dev/null 2>&1 &
+cleanup_steps+=("kill $!")
+focus_by_hand=""
+link_file="$program_dir/map5.link"
+start_tovren
+keys Tab; typing up      # Done -> Up
+xmessage -title 'another program' 'another program' &
+cleanup_steps+=("kill $!")
+other=$(xdotool search --sync --onlyvisible --name '^another program$' | head -n 1)
+xdotool windowactivate --sync "$other"
+sleep 0.5
+xdotool windowactivate --sync "$window"
+sleep 0.5
+typing 5
+keys Tab Tab Tab Tab; typing map5
+keys Tab Tab space       # mapname -> Load -> Done
+expect_ended
+expect_bytes 'up5\r\n\r\n\r\n\r\n'
+
+echo "6 passed, 0 failed"
