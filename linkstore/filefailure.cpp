@@ -1,4 +1,4 @@
-#include "linkstore/filefailure.h"
+#include "linkstore/filefailurebuilder.h"
 
 #include <utility>
 

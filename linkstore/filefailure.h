@@ -1,5 +1,7 @@
 #pragma once
 
+#include "linkstoreapi.h"
+
 #include <exception>
 #include <string>
 
@@ -7,7 +9,7 @@ namespace tovren {
 
 // The one kind of failure in Tovren: a link file could not be written or read.
 // Raised by the link file operations and carried, unhandled, up to the shell that reports it.
-class FileFailure : public std::exception {
+class TOVREN_LINKSTORE_API FileFailure : public std::exception {
 public:
     enum class Kind {
         FileNotFound,
@@ -32,15 +34,6 @@ private:
 };
 
 // The kind's name in words, as it starts a description: "File not found", "Access denied", ...
-const char* kindInWords(FileFailure::Kind kind);
-
-// Builds the failure for a file: "<kind in words>: <path>" and, when given, the reason in
-// brackets. Control characters and overly long paths are made fit for a message box.
-FileFailure fileFailure(FileFailure::Kind kind, const std::string& path,
-                        const std::string& reason = {});
-
-// Refuses, as BadFileName, a path that no host can pass as a file name: one holding a NUL
-// byte, which would silently cut the name short and name another file.
-void refuseUnusablePath(const std::string& path);
+TOVREN_LINKSTORE_API const char* kindInWords(FileFailure::Kind kind);
 
 } // namespace tovren

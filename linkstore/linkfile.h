@@ -1,7 +1,8 @@
 #pragma once
 
-#include "linkstore/filefailure.h"
-#include "linkstore/linkrecord.h"
+#include "filefailure.h"
+#include "linkrecord.h"
+#include "linkstoreapi.h"
 
 #include <string>
 
@@ -9,22 +10,23 @@ namespace tovren {
 
 // The absolute path of the directory holding the running executable (symbolic links
 // resolved), never the working directory. Only a root directory ends with a separator.
-std::string programDirectory();
+TOVREN_LINKSTORE_API std::string programDirectory();
 
 // Where the link file of a map lives: directory, one separator, the name as typed, ".link".
 // The parts are joined as they are: nothing is trimmed, checked or normalised.
-std::string linkFilePath(const std::string& directory, const std::string& mapName);
+TOVREN_LINKSTORE_API std::string linkFilePath(const std::string& directory,
+                                              const std::string& mapName);
 
 // Writes the record as four CR LF-terminated lines from the first byte of the file, creating
 // it when missing and never emptying it first, so bytes past the new content stay. Other
 // writers (another Tovren among them) are refused while it is open, readers are not. Returns
 // only once the bytes are on the device; throws FileFailure otherwise.
-void saveLinkFile(const std::string& path, const LinkRecord& record);
+TOVREN_LINKSTORE_API void saveLinkFile(const std::string& path, const LinkRecord& record);
 
 // Reads the first four lines of a link file; anything after the fourth is ignored. Another
 // Tovren's save of the file in progress is waited for (up to two seconds), so that the lines
 // never come from two records. Throws FileFailure, InputPastEndOfFile when the file has fewer
 // than four lines.
-LinkRecord loadLinkFile(const std::string& path);
+TOVREN_LINKSTORE_API LinkRecord loadLinkFile(const std::string& path);
 
 } // namespace tovren

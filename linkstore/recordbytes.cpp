@@ -1,6 +1,6 @@
 #include "linkstore/recordbytes.h"
 
-#include "linkstore/filefailure.h"
+#include "linkstore/filefailurebuilder.h"
 #include "linkstore/hostcodepage.h"
 #include "linkstore/linkformat.h"
 

@@ -1,5 +1,7 @@
 #include "linkstore/posix/hostfailure.h"
 
+#include "linkstore/filefailurebuilder.h"
+
 #include <cerrno>
 #include <sys/stat.h>
 #include <system_error>

@@ -1,4 +1,5 @@
 // Saving and loading link files with the POSIX file interface.
+#include "linkstore/filefailurebuilder.h"
 #include "linkstore/linkfile.h"
 #include "linkstore/posix/filedescriptor.h"
 #include "linkstore/posix/hostfailure.h"

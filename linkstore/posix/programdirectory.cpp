@@ -1,3 +1,4 @@
+#include "linkstore/filefailurebuilder.h"
 #include "linkstore/linkfile.h"
 
 #include <unistd.h>

@@ -1,5 +1,6 @@
 #include "linkstore/windows/hostfailure.h"
 
+#include "linkstore/filefailurebuilder.h"
 #include "linkstore/windows/widetext.h"
 
 namespace tovren {

@@ -1,3 +1,4 @@
+#include "linkstore/filefailurebuilder.h"
 #include "linkstore/linkfile.h"
 #include "linkstore/windows/widetext.h"
 

@@ -1,5 +1,6 @@
 // Saving and loading link files with the Win32 file interface. Paths go to Windows as UTF-16,
 // so a map name outside the ANSI code page still names the right file.
+#include "linkstore/filefailurebuilder.h"
 #include "linkstore/linkfile.h"
 #include "linkstore/recordbytes.h"
 #include "linkstore/windows/filehandle.h"
