@@ -1,0 +1,106 @@
+#!/usr/bin/env bash
+# Puts Tovren into a folder of maps and adds it to this user's desktop menu, as
+# "Tovren (maps in FOLDER)". Tovren keeps its link files beside itself, so each folder of maps
+# gets a copy of its own and an entry of its own. Builds Tovren first when run from the source
+# tree; from an unpacked release it installs the Tovren beside it.
+#
+# Usage: install.sh FOLDER           installs or replaces Tovren there, and its menu entry
+#        install.sh --remove FOLDER  takes the menu entry away; Tovren and the link files stay
+set -euo pipefail
+
+usage() {
+    echo "Usage: $0 FOLDER | $0 --remove FOLDER" >&2
+    exit 2
+}
+fail() {
+    echo "install.sh: $*" >&2
+    exit 1
+}
+
+remove=""
+if [[ "${1:-}" == "--remove" ]]; then
+    remove=1
+    shift
+fi
+[[ $# -eq 1 && -n "$1" ]] || usage
+[[ -e "$1" ]] || fail "$1 does not exist; make the folder of your maps first"
+[[ -d "$1" ]] || fail "$1 is not a folder"
+folder=$(cd "$1" && pwd -P)
+[[ "$folder" != *[[:cntrl:]]* ]] || fail "the folder's name holds a control character"
+
+here=$(cd "$(dirname "$0")" && pwd -P)
+if [[ -x "$here/Tovren" && -d "$here/desktop" ]]; then # an unpacked release
+    resources="$here/desktop"
+    icons="$resources/icons"
+else                                                   # the source tree
+    resources="$here/../app/desktop"
+    icons="$here/../app/icons"
+fi
+
+data_home=${XDG_DATA_HOME:-$HOME/.local/share}
+id="tovren-$(printf '%s' "$folder" | sha256sum | cut -c1-16)" # one entry per folder
+entry="$data_home/applications/$id.desktop"
+sizes=(16 32 48 64 128 256)
+icon_file() { echo "$data_home/icons/hicolor/$1x$1/apps/$id.png"; }
+
+if [[ -n "$remove" ]]; then
+    rm -f "$entry"
+    for size in "${sizes[@]}"; do rm -f "$(icon_file "$size")"; done
+    echo "Removed the menu entry of Tovren for $folder; Tovren and the link files are still there."
+    exit 0
+fi
+
+[[ -w "$folder" ]] ||
+    fail "$folder is not writable; Tovren saves its link files there, so it must be"
+
+if [[ -n "${TOVREN_PROGRAM:-}" ]]; then # a program built elsewhere, as the tests have it
+    program=$TOVREN_PROGRAM
+elif [[ "$resources" == "$here/desktop" ]]; then
+    program="$here/Tovren"
+else
+    source "$here/preset.sh"
+    "$here/build.sh" "$preset"
+    program="$here/../build/$preset/app/Tovren"
+fi
+[[ -x "$program" ]] || fail "no Tovren program at $program"
+
+# The program first, and replaced in one step: a running copy goes on undisturbed, and no
+# entry ever points at a program that is not there.
+if [[ ! "$program" -ef "$folder/Tovren" ]]; then
+    staged=$(mktemp "$folder/.Tovren.XXXXXX")
+    trap 'rm -f "$staged"' EXIT
+    cp "$program" "$staged"
+    chmod 755 "$staged"
+    mv -f "$staged" "$folder/Tovren"
+fi
+
+# The values as a desktop entry has them: backslashes doubled in every string; the program's
+# path quoted as one argument, with ", `, $ and \ escaped inside the quotes; % doubled.
+escape_string() { local text=${1//\\/\\\\}; printf '%s' "$text"; }
+quoted=$folder/Tovren
+quoted=${quoted//\\/\\\\}
+quoted=${quoted//\"/\\\"}
+quoted=${quoted//\`/\\\`}
+quoted=${quoted//\$/\\\$}
+exec_value=$(escape_string "\"$quoted\"")
+if [[ "$folder" == *%* ]]; then
+    # GLib looks for the program under its name before it turns %% back into %; it finds env.
+    exec_value="env ${exec_value//%/%%}"
+fi
+shown=$folder
+[[ "$shown" == "$HOME"/* ]] && shown="~${shown#"$HOME"}"
+
+for size in "${sizes[@]}"; do
+    mkdir -p "$(dirname "$(icon_file "$size")")"
+    cp "$icons/globe-$size.png" "$(icon_file "$size")"
+done
+mkdir -p "$data_home/applications"
+template=$(<"$resources/tovren.desktop.in")
+# (Quoted, the replacements are taken as they are: unquoted, bash would act on & and \.)
+template=${template//@FOLDER_NAME@/"$(escape_string "$shown")"}
+template=${template//@EXEC@/"$exec_value"}
+template=${template//@FOLDER@/"$(escape_string "$folder")"}
+template=${template//@ICON@/"$id"}
+printf '%s\n' "$template" >"$entry.new"
+mv -f "$entry.new" "$entry"
+echo "Installed Tovren into $folder; start it from the menu as \"Tovren (maps in $shown)\"."

@@ -1,0 +1,71 @@
+#!/usr/bin/env bash
+# scripts/install.sh as a map builder uses it, in a throwaway home: Tovren copied into a folder
+# of maps, its menu entry valid and started as a desktop starts it, Done saving beside it;
+# a second folder with an entry of its own; --remove taking exactly one entry away; and
+# folders that cannot take Tovren refused with nothing installed.
+# Usage: install_e2e.sh PATH_TO_TOVREN OUTPUT_DIRECTORY
+tovren_built=$1
+output=$2
+source "$(dirname "$0")/lib.sh"
+install_sh="$(dirname "$0")/../../scripts/install.sh"
+export HOME="$scratch/home" TOVREN_PROGRAM="$tovren_built"
+mkdir -p "$HOME" "$output"
+unset XDG_DATA_HOME
+applications="$HOME/.local/share/applications"
+icons="$HOME/.local/share/icons/hicolor"
+menu_files() { find "$HOME/.local/share" -type f 2>/dev/null | sort; }
+
+echo "-- a missing folder, a file or an unwritable folder is refused, and nothing is installed"
+touch "$scratch/a file"
+mkdir -m 555 "$scratch/read-only"
+for bad in "$scratch/missing" "$scratch/a file"; do
+    ! message=$("$install_sh" "$bad" 2>&1) || fail "install.sh took $bad"
+    [[ "$message" == install.sh:* ]] || fail "no clear message for $bad: $message"
+done
+# As nobody, for whom the folder is truly read-only (root may write anywhere).
+! setpriv --reuid=nobody --regid=nogroup --clear-groups env HOME="$HOME" \
+    "$install_sh" "$scratch/read-only" 2>"$scratch/message" || fail "took a read-only folder"
+grep -q "not writable" "$scratch/message" || fail "no clear message: $(cat "$scratch/message")"
+[[ -z "$(menu_files)" && -z "$(ls -A "$scratch/read-only")" ]] || fail "something was installed"
+
+echo "-- installed over an earlier Tovren, the link files stay; the entry is valid"
+maps="$scratch/my maps & \$more"
+mkdir "$maps"
+printf 'old\r\n' >"$maps/Tovren"
+printf 'a\r\nb\r\nc\r\nd\r\n' >"$maps/map1.link"
+"$install_sh" "$maps" >/dev/null
+cmp -s "$tovren_built" "$maps/Tovren" || fail "the program in the folder is not Tovren"
+[[ "$(cat "$maps/map1.link")" == $'a\r\nb\r\nc\r\nd\r' ]] || fail "map1.link was touched"
+entry=$(find "$applications" -name 'tovren-*.desktop')
+[[ -n "$entry" ]] || fail "no menu entry"
+desktop-file-validate "$entry" || fail "the entry is not valid"
+grep -q -x -F "Name=Tovren (maps in $maps)" "$entry" || fail "the entry's name: $(grep Name= "$entry")"
+for size in 16 32 48 64 128 256; do
+    [[ -s "$icons/${size}x$size/apps/$(basename "$entry" .desktop).png" ]] || fail "no $size px icon"
+done
+
+echo "-- started from the entry as a desktop starts it, Tovren saves in that folder"
+(cd "$working_dir" && exec gio launch "$entry" </dev/null >/dev/null 2>&1)
+wait_for_window_with_focus
+class=$(xprop -id "$window" WM_CLASS | sed 's/.*", "//; s/"$//')
+grep -q -x "StartupWMClass=$class" "$entry" || fail "the window's class $class is not the entry's"
+tovren_pid=$(xdotool getwindowpid "$window")
+keys space               # Done, with the focus on it
+for _ in $(seq 100); do kill -0 "$tovren_pid" 2>/dev/null || break; sleep 0.1; done
+tovren_pid=""
+link_file="$maps/.link"
+expect_bytes '\r\n\r\n\r\n\r\n'
+
+echo "-- a second folder gets its own entry; --remove takes away one entry, nothing else"
+other="$scratch/other maps"
+mkdir "$other"
+"$install_sh" "$other" >/dev/null
+[[ $(find "$applications" -name 'tovren-*.desktop' | wc -l) -eq 2 ]] || fail "not two entries"
+"$install_sh" --remove "$maps" >/dev/null
+[[ ! -e "$entry" ]] || fail "the entry is still there"
+[[ $(menu_files | grep -c -F "$(basename "$entry" .desktop)") -eq 0 ]] || fail "icons left behind"
+[[ -x "$maps/Tovren" && -e "$maps/map1.link" && -e "$maps/.link" ]] || fail "the folder was touched"
+"$install_sh" --remove "$other" >/dev/null
+[[ -z "$(menu_files)" ]] || fail "left behind: $(menu_files)"
+
+echo "4 passed, 0 failed"
