@@ -1,7 +1,7 @@
 # Shared by the end-to-end tests: a private X server, Tovren copied into a fresh program
 # directory, and the steps a person takes. Source it with the path of the built Tovren set in
-# $tovren_built (and $program_name, if not "Tovren"); it defines $scratch, $program_dir,
-# $working_dir and $link_file.
+# $tovren_built, or of a release package to unpack there in $archive (and $program_name, if
+# not "Tovren"); it defines $scratch, $program_dir, $working_dir and $link_file.
 set -euo pipefail
 
 scratch=$(mktemp -d)
@@ -36,8 +36,15 @@ program_dir="$scratch/program"
 working_dir="$scratch/elsewhere"
 mkdir -m 755 "$program_dir" "$working_dir"
 program_name=${program_name:-Tovren}
-cp "$tovren_built" "$program_dir/$program_name"
-chmod 755 "$program_dir/$program_name"
+if [[ -n "${archive:-}" ]]; then # a release package, unpacked as its user would
+    case "$archive" in
+    *.zip) unzip -q "$archive" -d "$program_dir" ;;
+    *) tar -xzf "$archive" -C "$program_dir" ;;
+    esac
+else
+    cp "$tovren_built" "$program_dir/$program_name"
+    chmod 755 "$program_dir/$program_name"
+fi
 link_file="$program_dir/map1.link"
 
 title='Link Map to other Maps!'

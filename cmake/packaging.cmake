@@ -1,0 +1,35 @@
+# What users download and install: Tovren as a portable program. It keeps its link files beside
+# itself, so `cmake --install` and the packages put the executable at the top of the folder of
+# the user's choosing, the folder of the maps, never into a system directory where users
+# cannot write. Nothing else needs to lie beside it; the rest is for reading and for the menu.
+install(TARGETS Tovren RUNTIME DESTINATION . COMPONENT Tovren)
+install(FILES README.md DESTINATION . COMPONENT Tovren)
+if(NOT WIN32)
+    configure_file(app/packaging/requirements.txt.in REQUIREMENTS.txt @ONLY)
+    install(FILES ${PROJECT_BINARY_DIR}/REQUIREMENTS.txt DESTINATION . COMPONENT Tovren)
+    install(PROGRAMS scripts/install.sh DESTINATION . COMPONENT Tovren)
+    install(FILES app/desktop/tovren.desktop.in DESTINATION desktop COMPONENT Tovren)
+    foreach(size 16 32 48 64 128 256)
+        install(FILES app/icons/globe-${size}.png DESTINATION desktop/icons COMPONENT Tovren)
+    endforeach()
+endif()
+
+# The release packages, one archive to unpack into the folder of the maps: no folder of their
+# own around the files.
+set(CPACK_PACKAGE_NAME Tovren)
+set(CPACK_PACKAGE_VENDOR "The Tovren developers")
+set(CPACK_PACKAGE_VERSION ${TOVREN_VERSION_TEXT})
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY ${PROJECT_DESCRIPTION})
+set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_ARCHIVE_COMPONENT_INSTALL ON)
+set(CPACK_COMPONENTS_ALL Tovren)
+if(WIN32)
+    set(CPACK_GENERATOR ZIP)
+    set(CPACK_ARCHIVE_TOVREN_FILE_NAME Tovren-${TOVREN_VERSION_TEXT}-win64)
+else()
+    set(CPACK_GENERATOR TGZ)
+    set(CPACK_ARCHIVE_TOVREN_FILE_NAME
+        Tovren-${TOVREN_VERSION_TEXT}-${CMAKE_SYSTEM_NAME}-${CMAKE_SYSTEM_PROCESSOR})
+endif()
+include(CPack)

@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# A release package as its user takes it: checked against SHA256SUMS, unpacked into an empty
+# folder, that copy started (through Wine for the Windows one) and Done pressed, which must
+# write the eight bytes of .link beside it. Nothing may come from the build tree.
+# Usage: unpacked_e2e.sh DIST_DIRECTORY
+dist=$(cd "$1" && pwd)
+check() {
+    echo "-- $(basename "$archive"): its checksum, its files, and a Done that saves beside it"
+    (cd "$dist" && sha256sum --check --ignore-missing --status SHA256SUMS) ||
+        fail "the checksums in SHA256SUMS do not match"
+    grep -q -F " $(basename "$archive")" "$dist/SHA256SUMS" || fail "not in SHA256SUMS"
+    [[ "$(cd "$program_dir" && ls -A | tr '\n' ' ')" == "$1" ]] ||
+        fail "the package holds: $(ls -A "$program_dir")"
+    start_tovren
+    keys space # Done, with the focus on it at start
+    expect_ended
+    link_file="$program_dir/.link"
+    expect_bytes '\r\n\r\n\r\n\r\n'
+}
+
+if [[ "${2:-}" != windows ]]; then
+    archive=$(ls "$dist"/Tovren-*-Linux-*.tar.gz)
+    source "$(dirname "$0")/../e2e/lib.sh"
+    # Moved, the build tree could not be found even if something pointed into it.
+    ! readelf -d "$program_dir/Tovren" | grep -q -E 'RPATH|RUNPATH' || fail "Tovren has an RPATH"
+    check "README.md REQUIREMENTS.txt Tovren desktop install.sh "
+    echo "-- its install.sh adds the menu entry for the folder it was unpacked into"
+    HOME="$scratch/home" "$program_dir/install.sh" "$program_dir" >/dev/null
+    desktop-file-validate "$scratch"/home/.local/share/applications/tovren-*.desktop
+    [[ $(find "$scratch/home/.local/share/icons" -name 'tovren-*.png' | wc -l) -eq 6 ]] ||
+        fail "not six icons"
+    echo "2 passed, 0 failed"
+    bash "$0" "$1" windows # in a process of its own, with an X server and a folder of its own
+    exit
+fi
+
+archive=$(ls "$dist"/Tovren-*-win64.zip)
+program_name=Tovren.exe
+source "$(dirname "$0")/../e2e/lib.sh"
+export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+run_as=(wine)
+focus_by_hand=1
+check "README.md Tovren.exe "
+echo "1 passed, 0 failed"
