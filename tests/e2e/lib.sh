@@ -122,6 +122,18 @@ dismiss_tovren_box() {
     fail "the box is still there"
 }
 
+# Starts openbox and waits until it manages the screen, so that it also gives the focus to the
+# next window shown.
+start_window_manager() {
+    openbox >/dev/null 2>&1 &
+    cleanup_steps+=("kill $!")
+    for _ in $(seq 100); do
+        xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && return
+        sleep 0.1
+    done
+    fail "the window manager did not start"
+}
+
 typing() { xdotool type --delay 20 "$1"; }
 keys() { xdotool key --delay 40 "$@"; }
 click_at() { xdotool mousemove --window "$window" "$1" "$2" click 1; }

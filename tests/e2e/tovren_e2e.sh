@@ -47,8 +47,7 @@ QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 start_tovren
 kill "$tovren_pid"; wait "$tovren_pid" || true; tovren_pid=""
 
 echo "-- under a window manager, at 96 and 144 dpi: a fixed size, no maximising, the class Tovren"
-openbox >/dev/null 2>&1 &
-cleanup_steps+=("kill $!")
+start_window_manager
 for dpi_size in 96:312x247 144:468x371; do
     echo "Xft.dpi: ${dpi_size%%:*}" | xrdb -merge # read by Qt at start-up
     start_tovren

@@ -78,8 +78,7 @@ set_dpi 96
 echo "-- the focus comes back to the field it was in when Tovren.exe is activated again"
 # A window manager's activation, as a person's switch between programs is; without one,
 # Wine waits for the manager's word and activates nothing.
-openbox >/dev/null 2>&1 &
-cleanup_steps+=("kill $!")
+start_window_manager
 focus_by_hand=""
 link_file="$program_dir/map5.link"
 start_tovren
