@@ -10,7 +10,7 @@ packages=(
     qt6-base-dev qt6-qpa-plugins libgl-dev
     libgtest-dev libbenchmark-dev libxcb1-dev libxcb-damage0-dev
     xvfb xauth xdotool x11-utils x11-xserver-utils imagemagick valgrind
-    openbox dbus-x11 at-spi2-core python3-pyatspi desktop-file-utils libglib2.0-bin
+    openbox dbus-x11 at-spi2-core python3-pyatspi desktop-file-utils libglib2.0-bin unzip
 )
 
 missing=()
