@@ -44,9 +44,17 @@ sizes=(16 32 48 64 128 256)
 icon_file() { echo "$data_home/icons/hicolor/$1x$1/apps/$id.png"; }
 
 if [[ -n "$remove" ]]; then
-    rm -f "$entry"
-    for size in "${sizes[@]}"; do rm -f "$(icon_file "$size")"; done
-    echo "Removed the menu entry of Tovren for $folder; Tovren and the link files are still there."
+    files=("$entry")
+    for size in "${sizes[@]}"; do files+=("$(icon_file "$size")"); done
+    removed=""
+    for file in "${files[@]}"; do
+        [[ -e "$file" ]] && rm -f "$file" && removed=1
+    done
+    if [[ -n "$removed" ]]; then
+        echo "Removed the menu entry of Tovren for $folder; Tovren and the link files are still there."
+    else
+        echo "There was no menu entry of Tovren for $folder; nothing was removed."
+    fi
     exit 0
 fi
 
@@ -58,7 +66,7 @@ if [[ -n "${TOVREN_PROGRAM:-}" ]]; then # a program built elsewhere, as the test
 elif [[ "$resources" == "$here/desktop" ]]; then
     program="$here/Tovren"
 else
-    source "$here/preset.sh"
+    source "$here/preset.sh" "" # the preset by its rule: this script's argument is the folder
     "$here/build.sh" "$preset"
     program="$here/../build/$preset/app/Tovren"
 fi

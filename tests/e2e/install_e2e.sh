@@ -9,6 +9,10 @@ output=$2
 source "$(dirname "$0")/lib.sh"
 install_sh="$(dirname "$0")/../../scripts/install.sh"
 export HOME="$scratch/home" TOVREN_PROGRAM="$tovren_built"
+# The build that install.sh makes from the source tree is the one under test: then the first
+# install takes the user's path, building (nothing left to do) and installing that build.
+source "$(dirname "$0")/../../scripts/preset.sh" ""
+[[ "$tovren_built" -ef "$(dirname "$0")/../../build/$preset/app/Tovren" ]] && from_source=1 || from_source=""
 mkdir -p "$HOME" "$output"
 unset XDG_DATA_HOME
 applications="$HOME/.local/share/applications"
@@ -22,9 +26,17 @@ for bad in "$scratch/missing" "$scratch/a file"; do
     ! message=$("$install_sh" "$bad" 2>&1) || fail "install.sh took $bad"
     [[ "$message" == install.sh:* ]] || fail "no clear message for $bad: $message"
 done
-# As nobody, for whom the folder is truly read-only (root may write anywhere).
-! setpriv --reuid=nobody --regid=nogroup --clear-groups env HOME="$HOME" \
-    "$install_sh" "$scratch/read-only" 2>"$scratch/message" || fail "took a read-only folder"
+# Root may write anywhere: as root, the script runs as nobody, from a copy that nobody can
+# reach wherever the checkout lies.
+as_owner=()
+unprivileged_install_sh=$install_sh
+if [[ $(id -u) -eq 0 ]]; then
+    as_owner=(setpriv --reuid=nobody --regid=nogroup --clear-groups)
+    unprivileged_install_sh="$scratch/install.sh"
+    install -m 755 "$install_sh" "$unprivileged_install_sh"
+fi
+! "${as_owner[@]}" env HOME="$HOME" "$unprivileged_install_sh" "$scratch/read-only" \
+    2>"$scratch/message" || fail "took a read-only folder"
 grep -q "not writable" "$scratch/message" || fail "no clear message: $(cat "$scratch/message")"
 [[ -z "$(menu_files)" && -z "$(ls -A "$scratch/read-only")" ]] || fail "something was installed"
 
@@ -33,7 +45,12 @@ maps="$scratch/my maps & \$more"
 mkdir "$maps"
 printf 'old\r\n' >"$maps/Tovren"
 printf 'a\r\nb\r\nc\r\nd\r\n' >"$maps/map1.link"
-"$install_sh" "$maps" >/dev/null
+if [[ -n "$from_source" ]]; then
+    (unset TOVREN_PROGRAM && "$install_sh" "$maps" >/dev/null) || fail "install.sh from the source tree failed"
+else
+    echo "(installs the build under test: install.sh would build and install the $preset build)"
+    "$install_sh" "$maps" >/dev/null
+fi
 cmp -s "$tovren_built" "$maps/Tovren" || fail "the program in the folder is not Tovren"
 [[ "$(cat "$maps/map1.link")" == $'a\r\nb\r\nc\r\nd\r' ]] || fail "map1.link was touched"
 entry=$(find "$applications" -name 'tovren-*.desktop')
@@ -45,14 +62,26 @@ for size in 16 32 48 64 128 256; do
 done
 
 echo "-- started from the entry as a desktop starts it, Tovren saves in that folder"
-(cd "$working_dir" && exec gio launch "$entry" </dev/null >/dev/null 2>&1)
+# gio leaves the program it starts to the system; this parent adopts it instead (as a child
+# subreaper), waits for it and ends with its exit status, so that Tovren's end can be checked.
+(cd "$working_dir" && exec python3 -c '
+import ctypes, os, subprocess, sys
+ctypes.CDLL(None).prctl(36, 1, 0, 0, 0)  # PR_SET_CHILD_SUBREAPER
+subprocess.run(["gio", "launch", sys.argv[1]], check=True, stdin=subprocess.DEVNULL,
+               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+status = 0
+while True:
+    try:
+        status = status or os.waitstatus_to_exitcode(os.wait()[1])
+    except ChildProcessError:
+        sys.exit(status)
+' "$entry") &
+tovren_pid=$!
 wait_for_window_with_focus
 class=$(xprop -id "$window" WM_CLASS | sed 's/.*", "//; s/"$//')
 grep -q -x "StartupWMClass=$class" "$entry" || fail "the window's class $class is not the entry's"
-tovren_pid=$(xdotool getwindowpid "$window")
 keys space               # Done, with the focus on it
-for _ in $(seq 100); do kill -0 "$tovren_pid" 2>/dev/null || break; sleep 0.1; done
-tovren_pid=""
+expect_ended
 link_file="$maps/.link"
 expect_bytes '\r\n\r\n\r\n\r\n'
 
@@ -67,5 +96,7 @@ mkdir "$other"
 [[ -x "$maps/Tovren" && -e "$maps/map1.link" && -e "$maps/.link" ]] || fail "the folder was touched"
 "$install_sh" --remove "$other" >/dev/null
 [[ -z "$(menu_files)" ]] || fail "left behind: $(menu_files)"
+[[ "$("$install_sh" --remove "$other")" == "There was no menu entry"* ]] ||
+    fail "a second --remove did not say that there was nothing to remove"
 
 echo "4 passed, 0 failed"

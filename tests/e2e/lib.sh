@@ -3,6 +3,8 @@
 # $tovren_built, or of a release package to unpack there in $archive (and $program_name, if
 # not "Tovren"); it defines $scratch, $program_dir, $working_dir and $link_file.
 set -euo pipefail
+# Typed text is UTF-8 whatever locale the tests were started in (often none at all).
+export LC_ALL=C.UTF-8
 
 scratch=$(mktemp -d)
 chmod 755 "$scratch" # an unprivileged user must reach the program inside
