@@ -106,14 +106,19 @@ std::size_t readSome(const FileDescriptor& file, char* buffer, std::size_t size,
     }
 }
 
-// A folder in the file's place is refused, as Windows refuses to open one.
-void refuseFolder(const FileDescriptor& file, const std::string& path) {
+// Only a regular file is read. A folder is refused, as Windows refuses to open one; a device or
+// a pipe (or a link to one, such as /dev/zero) might never end or never answer.
+void refuseAllButRegularFiles(const FileDescriptor& file, const std::string& path) {
     struct stat status {};
     if (::fstat(file.get(), &status) == -1) {
         throw failureFromErrno(errno, FileStep::OpenToLoad, path);
     }
     if (S_ISDIR(status.st_mode)) {
         throw failureFromErrno(EISDIR, FileStep::OpenToLoad, path);
+    }
+    if (!S_ISREG(status.st_mode)) {
+        throw fileFailure(FileFailure::Kind::AccessDenied, path,
+                          "it is a device or a pipe, not a file");
     }
 }
 
@@ -133,7 +138,7 @@ void saveLinkFile(const std::string& path, const LinkRecord& record) {
 LinkRecord loadLinkFile(const std::string& path) {
     refuseUnusablePath(path);
     FileDescriptor file = openFile(path, O_RDONLY, FileStep::OpenToLoad);
-    refuseFolder(file, path);
+    refuseAllButRegularFiles(file, path);
     holdAgainstSaves(file, path);
     return readRecord(
         path, [&](char* buffer, std::size_t size) { return readSome(file, buffer, size, path); });

@@ -6,6 +6,7 @@
 #include "linkstore/windows/filehandle.h"
 #include "linkstore/windows/hostfailure.h"
 #include "linkstore/windows/widetext.h"
+#include "linkstore/windows/windowslinkfile.h"
 
 #include <algorithm>
 #include <chrono>
@@ -20,17 +21,6 @@ namespace {
 constexpr DWORD largestWrite = 1U << 30; // per call; longer writes and reads loop
 // How long a load waits for a save of the same file to end; a save takes milliseconds.
 constexpr auto patienceWithASave = std::chrono::seconds(2);
-
-// Opens for writing without emptying the file, creating it when missing. While it is open,
-// other openers may read but not write.
-FileHandle openToSave(const std::string& path) {
-    FileHandle file(::CreateFileW(toWide(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                  OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.isOpen()) {
-        throw failureFromWindowsError(::GetLastError(), FileStep::OpenToSave, path);
-    }
-    return file;
-}
 
 // Opens for reading, refusing writers while it reads, so that a load never returns lines of
 // two records; a save in progress is waited for a little.
@@ -72,7 +62,23 @@ std::size_t readSome(const FileHandle& file, char* buffer, std::size_t size,
     return count;
 }
 
+// Only a file on a disk is read: a device such as CON would wait for input, or never end.
+void refuseDevice(const FileHandle& file, const std::string& path) {
+    if (::GetFileType(file.get()) != FILE_TYPE_DISK) {
+        throw failureFromWindowsError(ERROR_ACCESS_DENIED, FileStep::OpenToLoad, path);
+    }
+}
+
 } // namespace
+
+FileHandle openToSave(const std::string& path) {
+    FileHandle file(::CreateFileW(toWide(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                  OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.isOpen()) {
+        throw failureFromWindowsError(::GetLastError(), FileStep::OpenToSave, path);
+    }
+    return file;
+}
 
 void saveLinkFile(const std::string& path, const LinkRecord& record) {
     refuseUnusablePath(path);
@@ -91,6 +97,7 @@ void saveLinkFile(const std::string& path, const LinkRecord& record) {
 LinkRecord loadLinkFile(const std::string& path) {
     refuseUnusablePath(path);
     FileHandle file = openToLoad(path);
+    refuseDevice(file, path);
     return readRecord(
         path, [&](char* buffer, std::size_t size) { return readSome(file, buffer, size, path); });
 }

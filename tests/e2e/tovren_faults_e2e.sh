@@ -1,14 +1,16 @@
 #!/usr/bin/env bash
-# End-to-end faults of the host, produced for real: a full file system, a directory the user may
-# not write to, and a file another process holds. Each must be told in a "Tovren!" box while
-# the program goes on with the fields as typed, and once the fault is gone the same Done must
-# save them. Usage: tovren_faults_e2e.sh PATH_TO_TOVREN OUTPUT_DIRECTORY
+# End-to-end faults of the host, produced for real: a directory the user may not write to and a
+# file another process holds, or, as a case of its own, a full file system. Each must be told in
+# a "Tovren!" box while the program goes on with the fields as typed, and once the fault is gone
+# the same Done must save them.
+# Usage: tovren_faults_e2e.sh PATH_TO_TOVREN OUTPUT_DIRECTORY [full-disk]
+# The full-disk case needs root and the right to mount: without them it exits 77, which CTest
+# counts as skipped, and under CI=true, where it must run, it fails.
 tovren_built=$1
 output=$2
 source "$(dirname "$0")/lib.sh"
 mkdir -p "$output"
 passed=0
-skipped=0
 
 # Types a record, presses Done into the fault, dismisses the report, removes the fault with the
 # given command, and presses Done again: the focus is back on Done.
@@ -25,18 +27,22 @@ done_through_fault() {
     passed=$((passed + 1))
 }
 
-echo "-- a full file system"
-full="$program_dir/full"
-mkdir "$full"
-if [[ $(id -u) -eq 0 ]] && mount -t tmpfs -o size=64k tmpfs "$full" 2>/dev/null; then
+if [[ "${3:-}" == full-disk ]]; then
+    echo "-- a full file system"
+    full="$program_dir/full"
+    mkdir "$full"
+    if [[ $(id -u) -ne 0 ]] || ! mount -t tmpfs -o size=64k tmpfs "$full" 2>/dev/null; then
+        [[ "${CI:-}" != true ]] || fail "mounting a small tmpfs needs root and the right to mount"
+        echo "SKIPPED: mounting a small tmpfs needs root and the right to mount"
+        exit 77
+    fi
     cleanup_steps+=("umount '$full'")
     dd if=/dev/zero of="$full/filler" bs=4k 2>/dev/null || true # until no block is left
     link_file="$full/map1.link"
     start_tovren
     done_through_fault full/map1 'rm "$full/filler"' full-disk
-else
-    echo "SKIPPED: mounting a small tmpfs needs root and the right to mount"
-    skipped=$((skipped + 1))
+    echo "$passed passed, 0 failed"
+    exit
 fi
 
 echo "-- a program directory the user may not write to"
@@ -68,4 +74,4 @@ sleep 0.3
 start_tovren
 done_through_fault map1 'kill $holder; wait $holder 2>/dev/null || true' held-file
 
-echo "$passed passed, 0 failed, $skipped skipped"
+echo "$passed passed, 0 failed"

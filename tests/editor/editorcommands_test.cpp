@@ -167,11 +167,13 @@ TEST_F(EditorCommands, shouldUseTheProgramsOwnDirectoryByDefault) {
     const std::string path = linkFilePath(programDirectory(), name);
     view.fill(name, {"a", "b", "c", "d"});
     runDoneCommand(view);
+    EXPECT_EQ(readBytes(path), "a\r\nb\r\nc\r\nd\r\n");
+    writeBytes(path, "e\r\nf\r\ng\r\nh\r\n");
     FakeView nextRun;
     nextRun.fill(name, {});
     runLoadCommand(nextRun);
-    std::filesystem::remove(path);
-    EXPECT_EQ(nextRun.neighbours(), (LinkRecord{"a", "b", "c", "d"}));
+    EXPECT_TRUE(std::filesystem::remove(path)) << "nothing was saved at " << path;
+    EXPECT_EQ(nextRun.neighbours(), (LinkRecord{"e", "f", "g", "h"}));
 }
 
 } // namespace

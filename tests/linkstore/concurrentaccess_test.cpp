@@ -66,15 +66,22 @@ public:
         ::close(pipe_[1]);
     }
 
-    bool running() const { return ::waitpid(child_, nullptr, WNOHANG) == 0; }
+    // Reaps the process once it has ended, keeping its exit status for finish().
+    bool running() {
+        if (!ended_ && ::waitpid(child_, &status_, WNOHANG) == child_) {
+            ended_ = true;
+        }
+        return !ended_;
+    }
 
     SaverCounts finish() {
         SaverCounts counts;
-        int status = 0;
         EXPECT_EQ(::read(pipe_[0], &counts, sizeof counts), static_cast<ssize_t>(sizeof counts));
         ::close(pipe_[0]);
-        ::waitpid(child_, &status, 0);
-        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
+        if (!ended_) {
+            ended_ = ::waitpid(child_, &status_, 0) == child_;
+        }
+        EXPECT_TRUE(ended_ && WIFEXITED(status_) && WEXITSTATUS(status_) == 0)
             << "a save failed other than by being refused";
         return counts;
     }
@@ -82,6 +89,8 @@ public:
 private:
     std::array<int, 2> pipe_{};
     pid_t child_ = -1;
+    int status_ = 0;
+    bool ended_ = false;
 };
 
 class ConcurrentAccess : public ::testing::Test {

@@ -60,7 +60,7 @@ TEST(LinkLineReader, shouldFailWhenALineIsAskedForAtTheEnd) {
 TEST(LinkLineReader, shouldGiveTheSameLinesHoweverTheBytesArrive) {
     const std::string bytes = "up\r\n\ndown\r\rleft\n\r\nright\r\ntail";
     const std::optional<Lines> whole = readLines(bytes);
-    ASSERT_TRUE(whole);
+    ASSERT_EQ(whole, (Lines{"up", "\ndown", "", "left\n"}));
     for (std::size_t first = 0; first <= bytes.size(); ++first) {
         for (std::size_t second = first; second <= bytes.size(); ++second) {
             EXPECT_EQ(readLines(bytes, {first, second}), whole) << first << ", " << second;

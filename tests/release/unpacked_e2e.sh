@@ -22,7 +22,8 @@ if [[ "${2:-}" != windows ]]; then
     archive=$(ls "$dist"/Tovren-*-Linux-*.tar.gz)
     source "$(dirname "$0")/../e2e/lib.sh"
     # Moved, the build tree could not be found even if something pointed into it.
-    ! readelf -d "$program_dir/Tovren" | grep -q -E 'RPATH|RUNPATH' || fail "Tovren has an RPATH"
+    dynamic=$(readelf -d "$program_dir/Tovren") || fail "readelf cannot read Tovren"
+    ! grep -q -E 'RPATH|RUNPATH' <<<"$dynamic" || fail "Tovren has an RPATH"
     check "README.md REQUIREMENTS.txt Tovren desktop install.sh "
     echo "-- its install.sh adds the menu entry for the folder it was unpacked into"
     HOME="$scratch/home" "$program_dir/install.sh" "$program_dir" >/dev/null

@@ -2,6 +2,7 @@
 // Windows' errors. Runs under Wine on the build machine.
 #include "linkstore/hostcodepage.h"
 #include "linkstore/linkfile.h"
+#include "linkstore/windows/windowslinkfile.h"
 #include "support/failurekind.h"
 #include "support/temporarydirectory.h"
 
@@ -115,14 +116,15 @@ TEST_F(WindowsLinkFile, shouldBeRefusedWhileAnotherWriterHoldsTheFile) {
 }
 
 TEST_F(WindowsLinkFile, shouldLetOthersReadButNotWriteWhileSaving) {
-    // What a save's own handle allows: the share mode FILE_SHARE_READ.
     saveLinkFile(map1, {"a", "b", "c", "d"});
-    const HANDLE saving = ::CreateFileA(map1.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                        OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(saving, INVALID_HANDLE_VALUE);
+    const FileHandle saving = openToSave(map1); // held as a save in progress holds it
     EXPECT_EQ(readBytes(map1), "a\r\nb\r\nc\r\nd\r\n");
     EXPECT_EQ(failureOf([&] { saveLinkFile(map1, {}); }), Kind::AccessDenied);
-    ::CloseHandle(saving);
+    const HANDLE writer = openForWriting(map1);
+    EXPECT_EQ(writer, INVALID_HANDLE_VALUE) << "another program could write during a save";
+    if (writer != INVALID_HANDLE_VALUE) {
+        ::CloseHandle(writer);
+    }
 }
 
 TEST_F(WindowsLinkFile, shouldWaitForASaveInProgressBeforeLoading) {
