@@ -64,17 +64,19 @@ done
 echo "-- started from the entry as a desktop starts it, Tovren saves in that folder"
 # gio leaves the program it starts to the system; this parent adopts it instead (as a child
 # subreaper), waits for it and ends with its exit status, so that Tovren's end can be checked.
+# Helpers that gio starts on the way (a session bus) may outlive it and are left alone.
 (cd "$working_dir" && exec python3 -c '
 import ctypes, os, subprocess, sys
 ctypes.CDLL(None).prctl(36, 1, 0, 0, 0)  # PR_SET_CHILD_SUBREAPER
 subprocess.run(["gio", "launch", sys.argv[1]], check=True, stdin=subprocess.DEVNULL,
                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-status = 0
 while True:
-    try:
-        status = status or os.waitstatus_to_exitcode(os.wait()[1])
-    except ChildProcessError:
-        sys.exit(status)
+    ended = os.waitid(os.P_ALL, 0, os.WEXITED | os.WNOWAIT)
+    with open(f"/proc/{ended.si_pid}/comm") as comm:
+        name = comm.read().strip()
+    status = os.waitpid(ended.si_pid, 0)[1]
+    if name == "Tovren":
+        sys.exit(os.waitstatus_to_exitcode(status))
 ' "$entry") &
 tovren_pid=$!
 wait_for_window_with_focus
