@@ -2,7 +2,7 @@
 # itself, so `cmake --install` and the packages put the executable at the top of the folder of
 # the user's choosing, the folder of the maps, never into a system directory where users
 # cannot write. Nothing else needs to lie beside it; the rest is for reading and for the menu.
-install(TARGETS Tovren RUNTIME DESTINATION . COMPONENT Tovren)
+install(TARGETS Tovren tovren-world RUNTIME DESTINATION . COMPONENT Tovren)
 install(FILES README.md DESTINATION . COMPONENT Tovren)
 if(NOT WIN32)
     configure_file(app/packaging/requirements.txt.in REQUIREMENTS.txt @ONLY)

@@ -1,13 +1,16 @@
 #pragma once
 
+#include "linkstore/linkstoreapi.h"
+
 #include <string>
 
 namespace tovren {
 
 // Conversion between Tovren's text (UTF-8) and the bytes a link file holds on this host.
 // Reading never fails and never drops a byte: what the code page cannot express is mapped to
-// a character of its own.
+// a character of its own. Reading is exported for the world library, which shows file names
+// by the same rule.
 std::string toHostCodePage(const std::string& text);
-std::string fromHostCodePage(std::string bytes);
+TOVREN_LINKSTORE_API std::string fromHostCodePage(std::string bytes);
 
 } // namespace tovren

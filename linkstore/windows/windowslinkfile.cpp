@@ -1,12 +1,13 @@
 // Saving and loading link files with the Win32 file interface. Paths go to Windows as UTF-16,
 // so a map name outside the ANSI code page still names the right file.
+#include "linkstore/windows/windowslinkfile.h"
+
 #include "linkstore/filefailurebuilder.h"
 #include "linkstore/linkfile.h"
 #include "linkstore/recordbytes.h"
 #include "linkstore/windows/filehandle.h"
 #include "linkstore/windows/hostfailure.h"
 #include "linkstore/windows/widetext.h"
-#include "linkstore/windows/windowslinkfile.h"
 
 #include <algorithm>
 #include <chrono>

@@ -197,9 +197,8 @@ TEST_F(LoadLinkFile, shouldRefuseWhatIsNotARegularFileWithoutHanging) {
     ASSERT_EQ(::write(writer, "a\r\nb\r\nc\r\nd\r\n", 12), 12);
     ASSERT_EQ(::symlink("/dev/zero", zeros.c_str()), 0);
     for (const std::string& path : {fifo, fedFifo, zeros}) {
-        auto loading = std::async(std::launch::async, [&] { return failureKindOf([&] {
-                                                              loadLinkFile(path);
-                                                          }); });
+        auto loading = std::async(std::launch::async,
+                                  [&] { return failureKindOf([&] { loadLinkFile(path); }); });
         ASSERT_EQ(loading.wait_for(std::chrono::seconds(20)), std::future_status::ready)
             << "the load of " << path << " did not end";
         EXPECT_EQ(loading.get(), Kind::AccessDenied) << path;

@@ -16,6 +16,11 @@ check() {
     expect_ended
     link_file="$program_dir/.link"
     expect_bytes '\r\n\r\n\r\n\r\n'
+    echo "-- $(basename "$archive"): tovren-world checks the folder it lies in"
+    "${run_as[@]}" "$program_dir/$world_program" check >"$scratch/check" ||
+        fail "tovren-world check: $(cat "$scratch/check")"
+    [[ "$(tail -n 1 "$scratch/check" | tr -d '\r')" == "1 map in 1 region: 0 errors, 0 warnings" ]] ||
+        fail "tovren-world check said: $(cat "$scratch/check")"
 }
 
 if [[ "${2:-}" != windows ]]; then
@@ -24,7 +29,8 @@ if [[ "${2:-}" != windows ]]; then
     # Moved, the build tree could not be found even if something pointed into it.
     dynamic=$(readelf -d "$program_dir/Tovren") || fail "readelf cannot read Tovren"
     ! grep -q -E 'RPATH|RUNPATH' <<<"$dynamic" || fail "Tovren has an RPATH"
-    check "README.md REQUIREMENTS.txt Tovren desktop install.sh "
+    world_program=tovren-world
+    check "README.md REQUIREMENTS.txt Tovren desktop install.sh tovren-world "
     echo "-- its install.sh adds the menu entry for the folder it was unpacked into"
     HOME="$scratch/home" "$program_dir/install.sh" "$program_dir" >/dev/null
     desktop-file-validate "$scratch"/home/.local/share/applications/tovren-*.desktop
@@ -41,5 +47,6 @@ source "$(dirname "$0")/../e2e/lib.sh"
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 run_as=(wine)
 focus_by_hand=1
-check "README.md Tovren.exe "
+world_program=tovren-world.exe
+check "README.md Tovren.exe tovren-world.exe "
 echo "1 passed, 0 failed"

@@ -1,0 +1,200 @@
+// The world library on small worlds made in a fresh folder: each kind of finding, how texts are
+// followed, the grid, and the inputs that must give a finding rather than a crash or a hang.
+#include "linkstore/linkfile.h"
+#include "support/childprocess.h"
+#include "support/temporarydirectory.h"
+#include "world/world.h"
+
+#include <chrono>
+#include <filesystem>
+#include <future>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace tovren {
+namespace {
+
+using testing::writeBytes;
+
+class WorldOfMaps : public ::testing::Test {
+protected:
+    testing::TemporaryDirectory directory;
+
+    void map(const std::string& name, const LinkRecord& links) {
+        saveLinkFile(linkFilePath(directory.path(), name), links);
+    }
+
+    World world() { return readWorld(directory.path()); }
+
+    // Each finding as "kind map direction target", in the order given.
+    static std::vector<std::string> findings(const World& world) {
+        std::vector<std::string> told;
+        for (const Finding& finding : world.findings) {
+            std::string line = std::string(findingKindName(finding.kind)) + " " + finding.map;
+            if (finding.direction) {
+                line += " " + std::string(directionName(*finding.direction));
+            }
+            if (finding.target) {
+                line += " " + *finding.target;
+            }
+            told.push_back(line);
+        }
+        return told;
+    }
+
+    static const WorldMap& named(const World& world, const std::string& name) {
+        for (const WorldMap& map : world.maps) {
+            if (map.name == name) {
+                return map;
+            }
+        }
+        throw std::runtime_error("no map " + name);
+    }
+};
+
+TEST_F(WorldOfMaps, shouldFindNothingWrongWithLinksThatLeadBothWays) {
+    map("map1", {"", "map2", "", "map3"});
+    map("map2", {"map1", "", "", "map4"});
+    map("map3", {"", "map4", "map1", ""});
+    map("map4", {"map3", "", "map2", ""});
+    map("wrap", {"", "", "wrap", "wrap"}); // around itself, both ways
+    const World world = readWorld(directory.path() + "/.");
+    EXPECT_EQ(findings(world), std::vector<std::string>{});
+    EXPECT_EQ(world.folder, directory.path());
+    EXPECT_EQ(world.regionCount, 2U);
+    EXPECT_EQ(named(world, "map4").cell, (Cell{1, 1}));
+    EXPECT_EQ(named(world, "map2").cell, (Cell{0, 1}));
+    EXPECT_EQ(named(world, "wrap").cell, (Cell{0, 0}));
+    EXPECT_EQ(named(world, "wrap").region, 2U);
+}
+
+TEST_F(WorldOfMaps, shouldTellOneWayLinksThatLeadNowhereOrElsewhereBack) {
+    map("a", {"", "", "", "b"});
+    map("b", {"", "", "c", ""}); // back to another map
+    map("c", {"", "", "", ""});  // b leads left to c: c leads nowhere right
+    map("d", {"d", "", "", ""}); // to itself one way only
+    const World world = this->world();
+    EXPECT_EQ(findings(world), (std::vector<std::string>{"one-way a right b", "one-way b left c",
+                                                         "one-way d up d", "overlap c"}));
+    EXPECT_EQ(world.findings[0].message, "a leads right to b, but b leads left to c");
+    EXPECT_EQ(world.findings[1].message, "b leads left to c, but c leads nowhere right");
+    EXPECT_EQ(world.count(Severity::Error), 3U);
+}
+
+TEST_F(WorldOfMaps, shouldTellDanglingLinksAndSuggestANameThatDiffersInCaseOrBlanks) {
+    map("map4", {"Map9", " map9 ", "map7", ""});
+    map("map9", {"", "", "", ""});
+    const World world = this->world();
+    EXPECT_EQ(findings(world),
+              (std::vector<std::string>{"dangling map4 up Map9", "dangling map4 down  map9 ",
+                                        "dangling map4 left map7"}));
+    EXPECT_EQ(world.findings[0].message,
+              "map4 leads up to Map9, which has no link file; did you mean map9?");
+    EXPECT_EQ(world.findings[1].message,
+              "map4 leads down to \" map9 \", which has no link file; did you mean map9?");
+    EXPECT_EQ(world.findings[2].message, "map4 leads left to map7, which has no link file");
+}
+
+TEST_F(WorldOfMaps, shouldFollowTextsIntoOtherFoldersAsLoadResolvesThem) {
+    std::filesystem::create_directories(directory.file("maps/sub"));
+    std::filesystem::create_directory(directory.file("cave"));
+    const std::string maps = directory.file("maps");
+    saveLinkFile(linkFilePath(maps, "hub"), {"sub/north", "../cave/deep", "./hub", ""});
+    saveLinkFile(linkFilePath(maps, "sub/north"), {"", "hub", "", ""});
+    saveLinkFile(linkFilePath(maps, "../cave/deep"), {"sub/../hub", "", "", ""});
+    const World world = readWorld(maps);
+    // "./hub" is hub itself: a one-way link to itself; the others lead back, however spelt.
+    EXPECT_EQ(findings(world), (std::vector<std::string>{"one-way hub left ./hub"}));
+    ASSERT_EQ(world.maps.size(), 3U);
+    // The region starts from its first map by name.
+    EXPECT_EQ(named(world, "../cave/deep").cell, (Cell{0, 0}));
+    EXPECT_EQ(named(world, "sub/north").cell, (Cell{0, -2}));
+    EXPECT_EQ(world.regionCount, 1U);
+}
+
+TEST_F(WorldOfMaps, shouldTellUnreadableFilesAndGoOnWithTheOthers) {
+    writeBytes(directory.file("short.link"), "a\r\nb\r\nc\r\n");
+    writeBytes(directory.file("empty.link"), "");
+    std::filesystem::create_directory(directory.file("folder.link"));
+    ASSERT_EQ(::mkfifo(directory.file("fifo.link").c_str(), 0644), 0); // never opened to read
+    ASSERT_EQ(::symlink("/dev/zero", directory.file("zeros.link").c_str()), 0);
+    ASSERT_EQ(::symlink("loop.link", directory.file("loop.link").c_str()), 0);
+    map("fine", {"short", "", "", ""});
+    auto checking = std::async(std::launch::async, [&] { return world(); });
+    ASSERT_EQ(checking.wait_for(std::chrono::seconds(20)), std::future_status::ready);
+    const World world = checking.get();
+    EXPECT_EQ(findings(world), (std::vector<std::string>{"unreadable empty", "unreadable fifo",
+                                                         "unreadable folder", "unreadable loop",
+                                                         "unreadable short", "unreadable zeros"}));
+    EXPECT_EQ(world.findings[4].message,
+              "short cannot be loaded: Input past end of file: " + directory.file("short.link") +
+                  " (the file has fewer than four lines)");
+    EXPECT_FALSE(named(world, "short").links);
+    EXPECT_EQ(named(world, "short").region, named(world, "fine").region);
+}
+
+TEST_F(WorldOfMaps, shouldWarnOfMapsOnOneCellAndMapsThatWouldNeedTwo) {
+    // A ring of three maps going right: c would lie right of b and left of a.
+    map("a", {"", "", "c", "b"});
+    map("b", {"", "", "a", "c"});
+    map("c", {"", "", "b", "a"});
+    // Two maps right of x: y leads right back to x, z left to it.
+    map("x", {"", "", "", "y"});
+    map("y", {"", "", "x", ""});
+    map("z", {"", "", "x", ""});
+    const World world = this->world();
+    EXPECT_EQ(findings(world),
+              (std::vector<std::string>{"one-way z left x", "overlap b right c", "overlap z"}));
+    EXPECT_EQ(world.findings[1].severity(), Severity::Warning);
+    EXPECT_EQ(world.findings[2].message, "y and z fall on the same cell (1, 0)");
+    EXPECT_EQ(world.findings[1].message,
+              "b leads right to c, which would put b at (-2, 0), but other links put it at (1, 0)");
+    EXPECT_FALSE(named(world, "b").cell);
+    EXPECT_EQ(named(world, "a").cell, (Cell{0, 0}));
+    EXPECT_EQ(named(world, "c").cell, (Cell{-1, 0}));
+    EXPECT_FALSE(named(world, "y").cell);
+    EXPECT_FALSE(named(world, "z").cell);
+    EXPECT_EQ(world.regionCount, 2U);
+}
+
+TEST_F(WorldOfMaps, shouldReadOddNamesAndTextsWithoutFailing) {
+    writeBytes(directory.file("K\xF6ln.link"),
+               "\r\n\r\n\r\n\r\n"); // not UTF-8: shown as Windows-1252
+    map("", {"", "", "", ""});      // the file .link
+    map("odd", {"tab\there", std::string(100000, 'x'), "a/../../../../x", "  "});
+    const World world = this->world();
+    EXPECT_EQ(world.maps[0].name, "");
+    EXPECT_EQ(world.maps[1].name, "K\u00F6ln");
+    const std::vector<std::string> told = findings(world);
+    ASSERT_EQ(told.size(), 4U);
+    EXPECT_EQ(world.findings[0].message,
+              "odd leads up to \"tab\\x09here\", which has no link file");
+    EXPECT_LT(world.findings[1].message.size(), 300U) << "a long name is shortened";
+    EXPECT_EQ(world.findings[3].target, "  ");
+}
+
+TEST_F(WorldOfMaps, shouldReadOnlyTheFourLinesOfAHugeFile) {
+    writeBytes(directory.file("huge.link"), "a\r\nb\r\nc\r\nd\r\n" + std::string(100 << 20, 'x'));
+    EXPECT_EQ(world().maps.at(0).links, (LinkRecord{"a", "b", "c", "d"}));
+}
+
+TEST_F(WorldOfMaps, shouldRefuseAFolderThatCannotBeListed) {
+    EXPECT_THROW(readWorld(directory.file("missing")), FolderFailure);
+    writeBytes(directory.file("file"), "");
+    EXPECT_THROW(readWorld(directory.file("file")), FolderFailure);
+    std::filesystem::create_directory(directory.file("closed"));
+    ::chmod(directory.file("closed").c_str(), 0300); // may be entered, not listed
+    const auto outcome = testing::failureKindAsUnprivileged([&] {
+        try {
+            readWorld(directory.file("closed"));
+        } catch (const FolderFailure&) {
+            return;
+        }
+        throw FileFailure(FileFailure::Kind::OtherFailure, "the folder was listed");
+    });
+    EXPECT_EQ(outcome, std::nullopt);
+}
+
+} // namespace
+} // namespace tovren

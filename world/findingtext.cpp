@@ -1,0 +1,103 @@
+#include "world/findingtext.h"
+
+#include <cstdio>
+
+namespace tovren {
+
+namespace {
+
+constexpr std::size_t longestShownName = 60; // bytes on either side of the cut, roughly
+
+bool isContinuationByte(char byte) {
+    return (static_cast<unsigned char>(byte) & 0xC0U) == 0x80U;
+}
+
+std::string shortened(const std::string& name) {
+    if (name.size() <= 2 * longestShownName) {
+        return name;
+    }
+    std::size_t headEnd = longestShownName;
+    while (headEnd > 0 && isContinuationByte(name[headEnd])) {
+        --headEnd;
+    }
+    std::size_t tailStart = name.size() - longestShownName;
+    while (tailStart < name.size() && isContinuationByte(name[tailStart])) {
+        ++tailStart;
+    }
+    return name.substr(0, headEnd) + "\u2026" + name.substr(tailStart);
+}
+
+std::string cellText(Cell cell) {
+    return "(" + std::to_string(cell.x) + ", " + std::to_string(cell.y) + ")";
+}
+
+std::string way(Direction direction) {
+    return std::string(directionName(direction));
+}
+
+} // namespace
+
+std::string shownInText(const std::string& name) {
+    bool quote = name.empty() || name.front() == ' ' || name.back() == ' ';
+    std::string shown;
+    for (const char c : shortened(name)) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7F) {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
+            shown += escaped;
+            quote = true;
+        } else if (c == '"' || c == '\\') {
+            shown += '\\';
+            shown += c;
+        } else {
+            shown += c;
+        }
+    }
+    return quote ? '"' + shown + '"' : shown;
+}
+
+std::string oneWayNowhere(const std::string& map, Direction direction, const std::string& target) {
+    return shownInText(map) + " leads " + way(direction) + " to " + shownInText(target) + ", but " +
+           shownInText(target) + " leads nowhere " + way(opposite(direction));
+}
+
+std::string oneWayElsewhere(const std::string& map, Direction direction, const std::string& target,
+                            const std::string& elsewhere) {
+    return shownInText(map) + " leads " + way(direction) + " to " + shownInText(target) + ", but " +
+           shownInText(target) + " leads " + way(opposite(direction)) + " to " +
+           shownInText(elsewhere);
+}
+
+std::string danglingLink(const std::string& map, Direction direction, const std::string& target,
+                         const std::optional<FileFailure>& failure,
+                         const std::optional<std::string>& suggestion) {
+    std::string text = shownInText(map) + " leads " + way(direction) + " to " +
+                       shownInText(target) + ", which has no link file";
+    if (failure && failure->kind() != FileFailure::Kind::FileNotFound) {
+        text += " (" + failure->description() + ")";
+    }
+    if (suggestion) {
+        text += "; did you mean " + shownInText(*suggestion) + "?";
+    }
+    return text;
+}
+
+std::string unreadableFile(const std::string& map, const FileFailure& failure) {
+    return shownInText(map) + " cannot be loaded: " + failure.description();
+}
+
+std::string wouldNeedTwoCells(const std::string& leader, Direction direction,
+                              const std::string& led, const std::string& moved, Cell placed,
+                              Cell wanted) {
+    return shownInText(leader) + " leads " + way(direction) + " to " + shownInText(led) +
+           ", which would put " + shownInText(moved) + " at " + cellText(wanted) +
+           ", but other links put it at " + cellText(placed);
+}
+
+std::string shareACell(const std::string& first, const std::string& second, Cell cell) {
+    return shownInText(first) + " and " + shownInText(second) + " fall on the same cell " +
+           cellText(cell);
+}
+
+} // namespace tovren

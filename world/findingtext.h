@@ -1,0 +1,27 @@
+#pragma once
+
+#include "world/world.h"
+
+#include <optional>
+#include <string>
+
+namespace tovren {
+
+// The sentences of the findings. Names are shown as they are where that is clear; an empty name,
+// one with blanks at either end or with control characters is quoted, and a very long one is
+// shortened in the middle.
+std::string shownInText(const std::string& name);
+
+std::string oneWayNowhere(const std::string& map, Direction direction, const std::string& target);
+std::string oneWayElsewhere(const std::string& map, Direction direction, const std::string& target,
+                            const std::string& elsewhere);
+std::string danglingLink(const std::string& map, Direction direction, const std::string& target,
+                         const std::optional<FileFailure>& failure,
+                         const std::optional<std::string>& suggestion);
+std::string unreadableFile(const std::string& map, const FileFailure& failure);
+std::string wouldNeedTwoCells(const std::string& leader, Direction direction,
+                              const std::string& led, const std::string& moved, Cell placed,
+                              Cell wanted);
+std::string shareACell(const std::string& first, const std::string& second, Cell cell);
+
+} // namespace tovren

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tovren {
+
+// What the world needs of the host's file names and folders; one implementation per host.
+
+// A folder entry whose name ends in ".link".
+struct LinkFileEntry {
+    enum class Type { File, Folder, Other }; // Other: a device, a pipe, a socket
+    std::string mapName;                     // the entry's name without ".link", as the host has it
+    Type type = Type::File;                  // symbolic links followed; File where that fails
+};
+
+// The folder as an absolute path, without a trailing separator unless it is a root.
+std::string absoluteFolder(const std::string& folder);
+
+// The link file entries of a folder, not of its subfolders. Throws FolderFailure.
+std::vector<LinkFileEntry> listLinkFiles(const std::string& folder);
+
+// Equal for two names that name the same file in one folder: byte for byte on Linux, letter
+// case aside on Windows.
+std::string nameKey(const std::string& mapName);
+
+// A name as people are shown it: UTF-8, with bytes that are not read by the store's rule.
+std::string shownName(const std::string& mapName);
+
+// Whether a map name reaches into another folder.
+bool hasSeparator(std::string_view mapName);
+
+// Where a path leads once its folders are resolved: the same text for every path to one file
+// (by its folder and name). None when its folder does not exist.
+std::optional<std::string> placeOf(const std::string& path);
+
+// The folder part and the name part of such a place.
+std::string_view folderOfPlace(std::string_view place);
+std::string_view nameOfPlace(std::string_view place);
+
+} // namespace tovren

@@ -1,0 +1,143 @@
+// Folders and file names on a POSIX host: names are bytes, compared as they are.
+#include "world/hostfolder.h"
+
+#include "linkstore/hostcodepage.h"
+#include "world/world.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <dirent.h>
+#include <fcntl.h>
+#include <memory>
+#include <sys/stat.h>
+#include <system_error>
+#include <unistd.h>
+
+namespace tovren {
+
+namespace {
+
+constexpr std::string_view linkExtension = ".link";
+
+[[noreturn]] void failToList(const std::string& folder, int error) {
+    throw FolderFailure("Cannot read the folder " + shownName(folder) + ": " +
+                        std::error_code(error, std::generic_category()).message());
+}
+
+LinkFileEntry::Type typeOf(mode_t mode) {
+    if (S_ISREG(mode)) {
+        return LinkFileEntry::Type::File;
+    }
+    return S_ISDIR(mode) ? LinkFileEntry::Type::Folder : LinkFileEntry::Type::Other;
+}
+
+// The entry's type with symbolic links followed, from the listing where it says, else from
+// stat; an entry that cannot be looked at is left to the store, which tells why.
+LinkFileEntry::Type entryType(int folder, const dirent& entry) {
+    switch (entry.d_type) {
+    case DT_REG:
+        return LinkFileEntry::Type::File;
+    case DT_DIR:
+        return LinkFileEntry::Type::Folder;
+    case DT_LNK:
+    case DT_UNKNOWN:
+        break;
+    default:
+        return LinkFileEntry::Type::Other;
+    }
+    struct stat status {};
+    if (::fstatat(folder, entry.d_name, &status, 0) == -1) {
+        return LinkFileEntry::Type::File;
+    }
+    return typeOf(status.st_mode);
+}
+
+struct FolderCloser {
+    void operator()(DIR* folder) const { ::closedir(folder); }
+};
+
+std::string resolvedPath(const std::string& path) {
+    std::unique_ptr<char, decltype(&std::free)> resolved(::realpath(path.c_str(), nullptr),
+                                                         &std::free);
+    return resolved ? std::string(resolved.get()) : std::string();
+}
+
+} // namespace
+
+std::string absoluteFolder(const std::string& folder) {
+    std::string absolute = folder;
+    if (folder.empty() || folder.front() != '/') {
+        std::unique_ptr<char, decltype(&std::free)> working(::getcwd(nullptr, 0), &std::free);
+        if (!working) {
+            failToList(folder, errno);
+        }
+        absolute = std::string(working.get()) + "/" + folder;
+    }
+    // "maps/." and "maps/" are the folder maps: the store joins names to it with one separator.
+    while (absolute.size() > 1 && (absolute.ends_with('/') || absolute.ends_with("/."))) {
+        absolute.pop_back();
+    }
+    return absolute;
+}
+
+std::vector<LinkFileEntry> listLinkFiles(const std::string& folder) {
+    const int descriptor = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (descriptor == -1) {
+        failToList(folder, errno);
+    }
+    std::unique_ptr<DIR, FolderCloser> listing(::fdopendir(descriptor));
+    if (!listing) {
+        const int error = errno;
+        ::close(descriptor);
+        failToList(folder, error);
+    }
+    std::vector<LinkFileEntry> entries;
+    for (;;) {
+        errno = 0;
+        const dirent* entry = ::readdir(listing.get());
+        if (entry == nullptr) {
+            if (errno != 0) {
+                failToList(folder, errno);
+            }
+            return entries;
+        }
+        const std::string_view name = entry->d_name;
+        if (name.ends_with(linkExtension)) {
+            entries.push_back({std::string(name.substr(0, name.size() - linkExtension.size())),
+                               entryType(descriptor, *entry)});
+        }
+    }
+}
+
+std::string nameKey(const std::string& mapName) {
+    return mapName;
+}
+
+std::string shownName(const std::string& mapName) {
+    return fromHostCodePage(mapName);
+}
+
+bool hasSeparator(std::string_view mapName) {
+    return mapName.find('/') != std::string_view::npos;
+}
+
+std::optional<std::string> placeOf(const std::string& path) {
+    const std::size_t slash = path.find_last_of('/');
+    const std::string folder = resolvedPath(slash == 0 ? "/" : path.substr(0, slash));
+    if (folder.empty()) {
+        return std::nullopt;
+    }
+    return (folder == "/" ? "" : folder) + "/" + path.substr(slash + 1);
+}
+
+std::string_view folderOfPlace(std::string_view place) {
+    const std::size_t slash = place.find_last_of('/');
+    return slash == 0 ? place.substr(0, 1) : place.substr(0, slash);
+}
+
+std::string_view nameOfPlace(std::string_view place) {
+    return place.substr(place.find_last_of('/') + 1);
+}
+
+} // namespace tovren

@@ -1,0 +1,138 @@
+// Folders and file names on Windows: names are UTF-16 to the host and UTF-8 here, and two names
+// that differ in letter case only name one file.
+#include "world/hostfolder.h"
+
+#include "linkstore/windows/widetext.h"
+#include "world/world.h"
+
+#include <windows.h>
+
+namespace tovren {
+
+namespace {
+
+constexpr std::wstring_view linkExtension = L".link";
+
+[[noreturn]] void failToList(const std::string& folder, DWORD error) {
+    wchar_t* text = nullptr;
+    const DWORD length = ::FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    std::wstring reason =
+        length > 0 ? std::wstring(text, length) : L"error " + std::to_wstring(error);
+    ::LocalFree(text);
+    while (!reason.empty() &&
+           (reason.back() == L'\n' || reason.back() == L'\r' || reason.back() == L'.')) {
+        reason.pop_back();
+    }
+    throw FolderFailure("Cannot read the folder " + folder + ": " + fromWide(reason));
+}
+
+std::wstring upperCase(std::wstring text) {
+    if (!text.empty()) {
+        ::CharUpperBuffW(text.data(), static_cast<DWORD>(text.size()));
+    }
+    return text;
+}
+
+bool endsWithLinkExtension(std::wstring_view name) {
+    return name.size() >= linkExtension.size() &&
+           upperCase(std::wstring(name.substr(name.size() - linkExtension.size()))) ==
+               upperCase(std::wstring(linkExtension));
+}
+
+std::wstring fullPath(const std::wstring& path) {
+    const DWORD size = ::GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+    if (size == 0) {
+        return {};
+    }
+    std::wstring full(size, L'\0');
+    const DWORD length = ::GetFullPathNameW(path.c_str(), size, full.data(), nullptr);
+    full.resize(length < size ? length : 0);
+    return full;
+}
+
+} // namespace
+
+std::string absoluteFolder(const std::string& folder) {
+    std::wstring full = fullPath(toWide(folder.empty() ? "." : folder));
+    if (full.empty()) {
+        failToList(folder, ::GetLastError());
+    }
+    while (full.size() > 3 && (full.back() == L'\\' || full.back() == L'/')) {
+        full.pop_back();
+    }
+    return fromWide(full);
+}
+
+std::vector<LinkFileEntry> listLinkFiles(const std::string& folder) {
+    const DWORD attributes = ::GetFileAttributesW(toWide(folder).c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        failToList(folder, ::GetLastError());
+    }
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+        failToList(folder, ERROR_DIRECTORY);
+    }
+    WIN32_FIND_DATAW found{};
+    const std::wstring pattern = toWide(folder) + (folder.ends_with('\\') ? L"*" : L"\\*");
+    const HANDLE search = ::FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &found,
+                                             FindExSearchNameMatch, nullptr, 0);
+    std::vector<LinkFileEntry> entries;
+    if (search == INVALID_HANDLE_VALUE) {
+        const DWORD error = ::GetLastError();
+        if (error == ERROR_FILE_NOT_FOUND) {
+            return entries;
+        }
+        failToList(folder, error);
+    }
+    do {
+        const std::wstring_view name = found.cFileName;
+        if (!endsWithLinkExtension(name)) {
+            continue;
+        }
+        const bool isFolder = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        entries.push_back({fromWide(name.substr(0, name.size() - linkExtension.size())),
+                           isFolder ? LinkFileEntry::Type::Folder : LinkFileEntry::Type::File});
+    } while (::FindNextFileW(search, &found));
+    const DWORD error = ::GetLastError();
+    ::FindClose(search);
+    if (error != ERROR_NO_MORE_FILES) {
+        failToList(folder, error);
+    }
+    return entries;
+}
+
+std::string nameKey(const std::string& mapName) {
+    return fromWide(upperCase(toWide(mapName)));
+}
+
+std::string shownName(const std::string& mapName) {
+    return mapName;
+}
+
+bool hasSeparator(std::string_view mapName) {
+    return mapName.find_first_of("\\/") != std::string_view::npos;
+}
+
+std::optional<std::string> placeOf(const std::string& path) {
+    const std::wstring full = fullPath(toWide(path));
+    const std::size_t separator = full.find_last_of(L"\\/");
+    if (full.empty() || separator == std::wstring::npos) {
+        return std::nullopt;
+    }
+    const DWORD attributes = ::GetFileAttributesW(full.substr(0, separator + 1).c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+        return std::nullopt;
+    }
+    return fromWide(upperCase(full));
+}
+
+std::string_view folderOfPlace(std::string_view place) {
+    return place.substr(0, place.find_last_of("\\/"));
+}
+
+std::string_view nameOfPlace(std::string_view place) {
+    return place.substr(place.find_last_of("\\/") + 1);
+}
+
+} // namespace tovren
