@@ -28,7 +28,12 @@ std::string shortened(const std::string& name) {
 }
 
 std::string cellText(Cell cell) {
-    return "(" + std::to_string(cell.x) + ", " + std::to_string(cell.y) + ")";
+    std::string text = "(";
+    text += std::to_string(cell.x);
+    text += ", ";
+    text += std::to_string(cell.y);
+    text += ')';
+    return text;
 }
 
 std::string way(Direction direction) {
@@ -54,7 +59,13 @@ std::string shownInText(const std::string& name) {
             shown += c;
         }
     }
-    return quote ? '"' + shown + '"' : shown;
+    if (!quote) {
+        return shown;
+    }
+    std::string quoted = "\"";
+    quoted += shown;
+    quoted += '"';
+    return quoted;
 }
 
 std::string oneWayNowhere(const std::string& map, Direction direction, const std::string& target) {

@@ -4,6 +4,8 @@
 #include "linkstore/windows/widetext.h"
 
 #include <windows.h>
+
+#include <shellapi.h>
 #endif
 
 namespace tovren {

@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# tovren-world.exe under Wine: a world whose link files name a map in the ANSI code page
+# (Windows-1252) is read as Tovren.exe writes it, shown in UTF-8, and told with the same exit
+# statuses as on Linux. Usage: tovren_world_exe_test.sh PATH_TO_TOVREN_WORLD_EXE
+set -euo pipefail
+export LC_ALL=C.UTF-8 WINEDEBUG=-all
+tool=$(realpath "$1")
+world=$(mktemp -d)
+trap 'rm -rf "$world"' EXIT
+fail() { echo "FAILED: $*" >&2; exit 1; }
+cd "$world"
+
+echo "-- a map with an accented name, linked both ways in Windows-1252: nothing wrong"
+printf '\r\n\r\n\r\nK\xf6ln\r\n' >map1.link
+printf '\r\n\r\nmap1\r\n\r\n' >Köln.link # the file's name as Windows shows it: Köln
+wine "$tool" check --json . >"$world/out" || fail "exit status $?: $(cat "$world/out")"
+python3 - "$world/out" <<'PYTHON' || fail "the JSON document: $(cat "$world/out")"
+import json, sys
+document = json.load(open(sys.argv[1], encoding="utf-8"))
+assert [m["name"] for m in document["maps"]] == ["Köln", "map1"], document["maps"]
+assert document["maps"][1]["right"] == "Köln" and document["maps"][1]["cell"] == [-1, 0]
+assert document["maps"][0]["cell"] == [0, 0] and document["findings"] == []
+PYTHON
+
+echo "-- a dangling link fails the check; a folder that is not there cannot be checked"
+printf 'map9\r\n\r\n\r\n\r\n' >map2.link
+status=0
+wine "$tool" check . >"$world/out" || status=$?
+[[ $status -eq 1 ]] && grep -q "^error: dangling: map2 leads up to map9" "$world/out" ||
+    fail "status $status: $(cat "$world/out")"
+status=0
+wine "$tool" check missing >/dev/null 2>"$world/err" || status=$?
+[[ $status -eq 2 ]] && grep -q "Cannot read the folder" "$world/err" || fail "status $status"
+echo "2 passed, 0 failed"
