@@ -4,9 +4,9 @@
 #include "linkstore/hostcodepage.h"
 #include "linkstore/linkformat.h"
 
+#include <memory>
 #include <new>
 #include <string_view>
-#include <vector>
 
 namespace tovren {
 
@@ -16,13 +16,14 @@ constexpr std::size_t readBufferSize = std::size_t{64} * 1024;
 
 LinkRecord readLines(const std::string& path, const ReadSome& readSome) {
     LinkLineReader reader;
-    std::vector<char> buffer(readBufferSize);
+    // Not zeroed: a link file is read far more often than it is as long as the buffer.
+    const std::unique_ptr<char[]> buffer(new char[readBufferSize]);
     while (!reader.complete()) {
-        const std::size_t count = readSome(buffer.data(), buffer.size());
+        const std::size_t count = readSome(buffer.get(), readBufferSize);
         if (count == 0) {
             break;
         }
-        reader.feed(std::string_view(buffer.data(), count));
+        reader.feed(std::string_view(buffer.get(), count));
     }
     if (!reader.finish()) {
         throw fileFailure(FileFailure::Kind::InputPastEndOfFile, path,

@@ -5,7 +5,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 runs=${1:-21}
-scripts/install-deps.sh strace
+scripts/install-deps.sh strace time
 scripts/build.sh default >/dev/null
 build=build/default
 
@@ -46,3 +46,7 @@ echo "== Load into the window: long lines, click to repaint (xcb under Xvfb)"
 echo
 echo "== Save and load (Google Benchmark)"
 "$build/bench/linkfile_bench" --benchmark_min_time=0.2
+
+echo
+echo "== The world check at size: tovren-world check --json against reading every link file"
+bench/world_bench.py "$build/worldtool/tovren-world" "$build/bench/read_folder"

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <deque>
-#include <map>
 #include <set>
 #include <utility>
 
@@ -30,7 +29,7 @@ Cell step(Cell from, Direction direction, long long sign) {
     return from;
 }
 
-// A link seen from either end: `from` leads `direction` to `to` (sign 1), or `to` leads
+// A link seen from either end: `from` leads `direction` to `other` (sign 1), or `other` leads
 // `direction` to `from` (sign -1).
 struct Edge {
     std::size_t other;
@@ -40,16 +39,21 @@ struct Edge {
 
 class Layout {
 public:
-    explicit Layout(std::vector<WorldMap>& maps) : maps_(maps), edges_(maps.size()) {
-        for (std::size_t from = 0; from < maps.size(); ++from) {
-            for (const Direction direction : allDirections) {
-                const std::optional<std::size_t> to = maps[from].neighbour(direction);
-                if (to && *to != from) {
-                    edges_[from].push_back({*to, direction, 1});
-                    edges_[*to].push_back({from, direction, -1});
-                }
-            }
+    // Every map's links both ways, in one array: a map's edges lie from first_[map] on.
+    explicit Layout(std::vector<WorldMap>& maps) : maps_(maps), first_(maps.size() + 1, 0) {
+        forEachLink([&](std::size_t from, Direction, std::size_t to) {
+            ++first_[from + 1];
+            ++first_[to + 1];
+        });
+        for (std::size_t index = 1; index < first_.size(); ++index) {
+            first_[index] += first_[index - 1];
         }
+        edges_.resize(first_.back());
+        std::vector<std::size_t> next(first_.begin(), first_.end() - 1);
+        forEachLink([&](std::size_t from, Direction direction, std::size_t to) {
+            edges_[next[from]++] = {to, direction, 1};
+            edges_[next[to]++] = {from, direction, -1};
+        });
     }
 
     std::vector<Finding> place(std::size_t& regionCount) {
@@ -68,7 +72,8 @@ public:
 
 private:
     std::vector<WorldMap>& maps_;
-    std::vector<std::vector<Edge>> edges_;
+    std::vector<std::size_t> first_;
+    std::vector<Edge> edges_;
     std::set<std::size_t> unplaced_;
     std::set<std::pair<std::size_t, std::size_t>> toldPairs_;
     std::vector<Finding> findings_;
@@ -80,7 +85,8 @@ private:
         while (!waiting.empty()) {
             const std::size_t from = waiting.front();
             waiting.pop_front();
-            for (const Edge& edge : edges_[from]) {
+            for (std::size_t at = first_[from]; at < first_[from + 1]; ++at) {
+                const Edge& edge = edges_[at];
                 const Cell wanted = step(*maps_[from].cell, edge.direction, edge.sign);
                 WorldMap& other = maps_[edge.other];
                 if (other.region == 0) {
@@ -89,6 +95,18 @@ private:
                     waiting.push_back(edge.other);
                 } else if (*other.cell != wanted) {
                     tellTwoCells(from, edge, wanted);
+                }
+            }
+        }
+    }
+
+    // Calls back with every link between two maps; a link of a map to itself demands no cell.
+    template <typename Action> void forEachLink(Action action) const {
+        for (std::size_t from = 0; from < maps_.size(); ++from) {
+            for (const Direction direction : allDirections) {
+                const std::optional<std::size_t> to = maps_[from].neighbour(direction);
+                if (to && *to != from) {
+                    action(from, direction, *to);
                 }
             }
         }
@@ -114,21 +132,42 @@ private:
     }
 
     void findSharedCells() {
-        std::map<std::pair<std::size_t, std::pair<long long, long long>>, std::size_t> taken;
+        // By region and cell, then by map: two maps on one cell come next to each other.
+        struct Place {
+            std::size_t region;
+            Cell cell;
+            std::size_t map;
+            bool sameCell(const Place& other) const {
+                return region == other.region && cell == other.cell;
+            }
+            bool operator<(const Place& other) const {
+                if (region != other.region) {
+                    return region < other.region;
+                }
+                if (cell.x != other.cell.x) {
+                    return cell.x < other.cell.x;
+                }
+                return cell.y != other.cell.y ? cell.y < other.cell.y : map < other.map;
+            }
+        };
+        std::vector<Place> places;
+        places.reserve(maps_.size());
         for (std::size_t index = 0; index < maps_.size(); ++index) {
-            const Cell cell = *maps_[index].cell;
-            const auto [place, isNew] =
-                taken.try_emplace({maps_[index].region, {cell.x, cell.y}}, index);
-            if (isNew) {
+            places.push_back({maps_[index].region, *maps_[index].cell, index});
+        }
+        std::sort(places.begin(), places.end());
+        for (std::size_t at = 1; at < places.size(); ++at) {
+            if (!places[at].sameCell(places[at - 1])) {
                 continue;
             }
-            const std::size_t first = place->second;
+            const std::size_t first = places[at - 1].map;
+            const std::size_t index = places[at].map;
             unplaced_.insert(first);
             unplaced_.insert(index);
             if (firstTimeFor(first, index)) {
-                findings_.push_back({FindingKind::Overlap, maps_[index].name, std::nullopt,
-                                     std::nullopt,
-                                     shareACell(maps_[first].name, maps_[index].name, cell)});
+                findings_.push_back(
+                    {FindingKind::Overlap, maps_[index].name, std::nullopt, std::nullopt,
+                     shareACell(maps_[first].name, maps_[index].name, places[at].cell)});
             }
         }
     }

@@ -6,46 +6,12 @@
 #include "world/worldreader.h"
 
 #include <algorithm>
-#include <numeric>
 #include <tuple>
 #include <unordered_map>
 
 namespace tovren {
 
 namespace {
-
-// Sorts the maps by name, and their links with them.
-void sortByName(ReadMaps& read) {
-    std::vector<std::size_t> order(read.maps.size());
-    std::iota(order.begin(), order.end(), std::size_t{0});
-    std::sort(order.begin(), order.end(),
-              [&](std::size_t a, std::size_t b) { return read.maps[a].name < read.maps[b].name; });
-    std::vector<std::size_t> newIndex(order.size());
-    for (std::size_t position = 0; position < order.size(); ++position) {
-        newIndex[order[position]] = position;
-    }
-    std::vector<WorldMap> maps;
-    std::vector<std::array<Link, 4>> links;
-    maps.reserve(order.size());
-    links.reserve(order.size());
-    for (const std::size_t old : order) {
-        maps.push_back(std::move(read.maps[old]));
-        links.push_back(std::move(read.links[old]));
-        for (Link& link : links.back()) {
-            link.map = link.state == Link::State::Map ? newIndex[link.map] : 0;
-        }
-    }
-    read.maps = std::move(maps);
-    read.links = std::move(links);
-    for (std::size_t index = 0; index < read.maps.size(); ++index) {
-        for (const Direction direction : allDirections) {
-            const Link& link = read.links[index][static_cast<std::size_t>(direction)];
-            if (link.state == Link::State::Map) {
-                read.maps[index].neighbours[static_cast<std::size_t>(direction)] = link.map;
-            }
-        }
-    }
-}
 
 // A name as people mistype it: blanks around it and letter case do not count.
 std::string looseName(const std::string& name) {
@@ -62,13 +28,9 @@ std::string looseName(const std::string& name) {
 
 class Judge {
 public:
-    explicit Judge(const ReadMaps& read) : read_(read) {
-        for (const std::string& name : read.folderNames) {
-            byLooseName_.try_emplace(looseName(name), name);
-        }
-    }
+    explicit Judge(const ReadMaps& read) : read_(read) {}
 
-    void judge(std::vector<Finding>& findings) const {
+    void judge(std::vector<Finding>& findings) {
         for (std::size_t index = 0; index < read_.maps.size(); ++index) {
             const WorldMap& map = read_.maps[index];
             if (map.failure) {
@@ -83,41 +45,46 @@ public:
 
 private:
     const ReadMaps& read_;
-    std::unordered_map<std::string, std::string> byLooseName_;
+    std::optional<std::unordered_map<std::string, std::string>> byLooseName_; // when needed
 
-    void judgeLink(std::size_t index, Direction direction, std::vector<Finding>& findings) const {
+    void judgeLink(std::size_t index, Direction direction, std::vector<Finding>& findings) {
         const WorldMap& map = read_.maps[index];
-        const Link& link = read_.links[index][static_cast<std::size_t>(direction)];
         const std::string& text = map.text(direction);
-        if (link.state == Link::State::Dangling) {
-            findings.push_back(
-                {FindingKind::Dangling, map.name, direction, text,
-                 danglingLink(map.name, direction, text, link.failure, suggestionFor(text))});
+        const std::optional<std::size_t> target = map.neighbour(direction);
+        if (text.empty()) {
             return;
         }
-        if (link.state != Link::State::Map) {
+        if (!target) {
+            const auto failure = read_.danglingFailures.find({index, direction});
+            findings.push_back({FindingKind::Dangling, map.name, direction, text,
+                                danglingLink(map.name, direction, text,
+                                             failure != read_.danglingFailures.end()
+                                                 ? std::optional(failure->second)
+                                                 : std::nullopt,
+                                             suggestionFor(text))});
             return;
         }
-        const WorldMap& target = read_.maps[link.map];
-        if (!target.links) {
-            return; // told as unreadable
-        }
+        const WorldMap& far = read_.maps[*target];
         const Direction back = opposite(direction);
-        const std::optional<std::size_t> returning = target.neighbour(back);
-        if (returning == index) {
-            return;
+        if (!far.links || far.neighbour(back) == index) {
+            return; // unreadable, told as such; or leading back
         }
-        findings.push_back(
-            {FindingKind::OneWay, map.name, direction, text,
-             target.text(back).empty()
-                 ? oneWayNowhere(map.name, direction, target.name)
-                 : oneWayElsewhere(map.name, direction, target.name, target.text(back))});
+        findings.push_back({FindingKind::OneWay, map.name, direction, text,
+                            far.text(back).empty()
+                                ? oneWayNowhere(map.name, direction, far.name)
+                                : oneWayElsewhere(map.name, direction, far.name, far.text(back))});
     }
 
-    // A link file of the folder whose name differs from the text only in case or blanks.
-    std::optional<std::string> suggestionFor(const std::string& text) const {
-        const auto found = byLooseName_.find(looseName(text));
-        if (found == byLooseName_.end() || found->second == text) {
+    // A map whose name differs from the text only in letter case or blanks around it.
+    std::optional<std::string> suggestionFor(const std::string& text) {
+        if (!byLooseName_) {
+            byLooseName_.emplace();
+            for (const WorldMap& map : read_.maps) {
+                byLooseName_->try_emplace(looseName(map.name), map.name);
+            }
+        }
+        const auto found = byLooseName_->find(looseName(text));
+        if (found == byLooseName_->end() || found->second == text) {
             return std::nullopt;
         }
         return found->second;
@@ -136,7 +103,6 @@ int directionRank(const Finding& finding) {
 
 World readWorld(const std::string& folder) {
     ReadMaps read = readMaps(folder);
-    sortByName(read);
     World world;
     world.folder = shownName(read.folder);
     Judge(read).judge(world.findings);

@@ -3,7 +3,8 @@
 #include "linkstore/linkfile.h"
 #include "world/hostfolder.h"
 
-#include <deque>
+#include <algorithm>
+#include <numeric>
 #include <unordered_map>
 
 namespace tovren {
@@ -12,7 +13,7 @@ namespace {
 
 constexpr std::size_t linkExtensionLength = 5; // ".link"
 
-// A failure built as the store builds its own, for what is refused without being opened.
+// A failure worded as the store words its own, for what is refused without being opened.
 FileFailure refusal(const std::string& path, const char* reason) {
     return FileFailure(FileFailure::Kind::AccessDenied,
                        std::string(kindInWords(FileFailure::Kind::AccessDenied)) + ": " +
@@ -25,37 +26,51 @@ bool namesNoFile(const FileFailure& failure) {
            failure.kind() == Kind::BadFileName;
 }
 
+std::optional<FileFailure> loadInto(WorldMap& map) {
+    try {
+        map.links = loadLinkFile(map.path);
+    } catch (const FileFailure& failure) {
+        return failure;
+    }
+    return std::nullopt;
+}
+
 class Reader {
 public:
     explicit Reader(const std::string& folder) {
         read_.folder = absoluteFolder(folder);
         std::vector<LinkFileEntry> entries = listLinkFiles(read_.folder);
+        std::vector<std::string> shown;
+        shown.reserve(entries.size());
+        for (const LinkFileEntry& entry : entries) {
+            shown.push_back(shownName(entry.mapName));
+        }
+        std::vector<std::size_t> order(entries.size());
+        std::iota(order.begin(), order.end(), std::size_t{0});
+        std::sort(order.begin(), order.end(),
+                  [&](std::size_t a, std::size_t b) { return shown[a] < shown[b]; });
+        read_.maps.reserve(entries.size());
+        byName_.reserve(entries.size());
+        for (const std::size_t listed : order) {
+            addFolderMap(entries[listed], std::move(shown[listed]));
+        }
         const std::optional<std::string> probe = placeOf(linkFilePath(read_.folder, ""));
         folderPlace_ = probe ? std::string(folderOfPlace(*probe)) : std::string();
-        for (LinkFileEntry& entry : entries) {
-            const std::size_t index = addMap(entry.mapName, entry.mapName);
-            byName_.emplace(nameKey(entry.mapName), index);
-            read_.folderNames.push_back(shownName(entry.mapName));
-            if (entry.type == LinkFileEntry::Type::Folder) {
-                read_.maps[index].failure =
-                    refusal(read_.maps[index].path, "it is a folder, not a file");
-            } else if (entry.type == LinkFileEntry::Type::Other) {
-                read_.maps[index].failure =
-                    refusal(read_.maps[index].path, "it is a device or a pipe, not a file");
-            } else {
-                load(index);
-            }
-        }
     }
 
     ReadMaps take() {
-        // Texts may reach further maps outside the folder, whose texts are followed in turn.
+        // Texts may reach maps outside the folder, whose texts are followed in turn.
+        const std::size_t folderMaps = read_.maps.size();
         for (std::size_t index = 0; index < read_.maps.size(); ++index) {
             for (const Direction direction : allDirections) {
                 // A copy: following a text may add maps, and move the ones there are.
-                Link link = follow(read_.maps[index].text(direction));
-                read_.links[index][static_cast<std::size_t>(direction)] = std::move(link);
+                const std::string text = read_.maps[index].text(direction);
+                const std::optional<std::size_t> target = follow(index, direction, text);
+                read_.maps[index].neighbours[static_cast<std::size_t>(direction)] = target;
             }
+        }
+        if (read_.maps.size() > folderMaps) {
+            sortByName();
         }
         return std::move(read_);
     }
@@ -66,69 +81,88 @@ private:
     std::unordered_map<std::string, std::size_t> byName_;  // maps of the folder, by name key
     std::unordered_map<std::string, std::size_t> byPlace_; // maps outside it, by place
 
-    std::size_t addMap(const std::string& mapName, const std::string& shownAs) {
-        WorldMap map;
-        map.name = shownName(shownAs);
-        map.path = linkFilePath(read_.folder, mapName);
-        read_.maps.push_back(std::move(map));
-        read_.links.emplace_back();
-        return read_.maps.size() - 1;
-    }
-
-    void load(std::size_t index) {
-        WorldMap& map = read_.maps[index];
-        try {
-            map.links = loadLinkFile(map.path);
-        } catch (const FileFailure& failure) {
-            map.failure = failure;
+    void addFolderMap(const LinkFileEntry& entry, std::string shown) {
+        WorldMap& map = read_.maps.emplace_back();
+        map.name = std::move(shown);
+        map.path = linkFilePath(read_.folder, entry.mapName);
+        byName_.emplace(nameKey(entry.mapName), read_.maps.size() - 1);
+        switch (entry.type) {
+        case LinkFileEntry::Type::Folder:
+            map.failure = refusal(map.path, "it is a folder, not a file");
+            break;
+        case LinkFileEntry::Type::Other:
+            map.failure = refusal(map.path, "it is a device or a pipe, not a file");
+            break;
+        case LinkFileEntry::Type::File:
+            map.failure = loadInto(map);
+            break;
         }
     }
 
-    Link toMap(std::size_t index) {
-        Link link;
-        link.state = Link::State::Map;
-        link.map = index;
-        return link;
-    }
-
-    Link dangling(std::optional<FileFailure> failure) {
-        Link link;
-        link.state = Link::State::Dangling;
-        link.failure = std::move(failure);
-        return link;
+    std::optional<std::size_t> inFolder(const std::string& key) const {
+        const auto found = byName_.find(key);
+        return found != byName_.end() ? std::optional(found->second) : std::nullopt;
     }
 
     // Where a neighbour text leads, resolved as Tovren's Load resolves a map name.
-    Link follow(std::string text) {
+    std::optional<std::size_t> follow(std::size_t from, Direction direction,
+                                      const std::string& text) {
         if (text.empty()) {
-            return {};
+            return std::nullopt;
         }
         if (!hasSeparator(text)) {
-            const auto found = byName_.find(nameKey(text));
-            return found != byName_.end() ? toMap(found->second) : dangling(std::nullopt);
+            return inFolder(nameKey(text));
         }
         const std::string path = linkFilePath(read_.folder, text);
         const std::optional<std::string> place = placeOf(path);
         if (place && !folderPlace_.empty() && folderOfPlace(*place) == folderPlace_) {
             const std::string_view fileName = nameOfPlace(*place);
-            const auto found = byName_.find(
-                std::string(fileName.substr(0, fileName.size() - linkExtensionLength)));
-            return found != byName_.end() ? toMap(found->second) : dangling(std::nullopt);
+            return inFolder(std::string(fileName.substr(0, fileName.size() - linkExtensionLength)));
         }
         const std::string key = place.value_or(path);
         if (const auto found = byPlace_.find(key); found != byPlace_.end()) {
-            return toMap(found->second);
+            return found->second;
         }
-        const std::size_t index = addMap(text, text);
-        load(index);
-        if (read_.maps[index].failure && namesNoFile(*read_.maps[index].failure)) {
-            Link link = dangling(read_.maps[index].failure);
-            read_.maps.pop_back();
-            read_.links.pop_back();
-            return link;
+        WorldMap outside;
+        outside.name = shownName(text);
+        outside.path = path;
+        outside.failure = loadInto(outside);
+        if (outside.failure && namesNoFile(*outside.failure)) {
+            read_.danglingFailures.emplace(std::pair(from, direction), *outside.failure);
+            return std::nullopt;
         }
-        byPlace_.emplace(key, index);
-        return toMap(index);
+        read_.maps.push_back(std::move(outside));
+        byPlace_.emplace(key, read_.maps.size() - 1);
+        return read_.maps.size() - 1;
+    }
+
+    // Puts the maps from outside the folder among the others, by name.
+    void sortByName() {
+        std::vector<WorldMap>& maps = read_.maps;
+        std::vector<std::size_t> order(maps.size());
+        std::iota(order.begin(), order.end(), std::size_t{0});
+        std::stable_sort(order.begin(), order.end(),
+                         [&](std::size_t a, std::size_t b) { return maps[a].name < maps[b].name; });
+        std::vector<std::size_t> newIndex(order.size());
+        for (std::size_t position = 0; position < order.size(); ++position) {
+            newIndex[order[position]] = position;
+        }
+        std::vector<WorldMap> sorted;
+        sorted.reserve(maps.size());
+        for (const std::size_t old : order) {
+            sorted.push_back(std::move(maps[old]));
+            for (std::optional<std::size_t>& neighbour : sorted.back().neighbours) {
+                if (neighbour) {
+                    neighbour = newIndex[*neighbour];
+                }
+            }
+        }
+        maps = std::move(sorted);
+        std::map<std::pair<std::size_t, Direction>, FileFailure> failures;
+        for (auto& [where, failure] : read_.danglingFailures) {
+            failures.emplace(std::pair(newIndex[where.first], where.second), std::move(failure));
+        }
+        read_.danglingFailures = std::move(failures);
     }
 };
 

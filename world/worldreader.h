@@ -2,28 +2,21 @@
 
 #include "world/world.h"
 
-#include <array>
 #include <cstddef>
-#include <optional>
+#include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace tovren {
 
-// Where one neighbour text of a map leads.
-struct Link {
-    enum class State { None, Map, Dangling };
-    State state = State::None;
-    std::size_t map = 0;                // with State::Map
-    std::optional<FileFailure> failure; // with State::Dangling: why no file was found
-};
-
-// The maps of a folder as read, before they are sorted, laid out and judged.
+// The maps of a folder as read, sorted by name, before they are laid out and judged. A text
+// that is not empty and leads to no map is dangling.
 struct ReadMaps {
     std::string folder;
-    std::vector<WorldMap> maps; // each link in `links` refers into this
-    std::vector<std::array<Link, 4>> links;
-    std::vector<std::string> folderNames; // the listed names, for suggestions
+    std::vector<WorldMap> maps;
+    // Why a dangling text names no file, where the store was asked and said more.
+    std::map<std::pair<std::size_t, Direction>, FileFailure> danglingFailures;
 };
 
 // Lists the folder, loads every link file once, and follows every neighbour text, loading the

@@ -3,9 +3,8 @@
 #ifdef _WIN32
 #include "linkstore/windows/widetext.h"
 
-#include <windows.h>
-
 #include <shellapi.h>
+#include <windows.h>
 #endif
 
 namespace tovren {

@@ -38,6 +38,7 @@ int check(const CheckOptions& options) {
 } // namespace
 
 int main(int argc, char** argv) {
+    std::ios::sync_with_stdio(false); // a large world's report is long
     tovren::useUtf8Console();
     const std::vector<std::string> arguments = tovren::commandLineArguments(argc, argv);
     CLI::App app("Checks the world of maps that a folder's link files make: which map lies past "

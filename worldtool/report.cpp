@@ -22,16 +22,56 @@ json nullOr(const std::optional<std::string>& text) {
     return text ? json(*text) : json(nullptr);
 }
 
-json mapJson(const WorldMap& map) {
-    json entry = {{"name", map.name}};
-    for (const Direction direction : allDirections) {
-        entry[std::string(directionName(direction))] =
-            map.links ? json(map.text(direction)) : json(nullptr);
+// Writes maps as JSON objects, one a line. One object is kept and its members replaced in place
+// for each map: a large world has many maps, and an object built for each would cost far more
+// than writing it.
+class MapWriter {
+public:
+    explicit MapWriter(std::ostream& out) : out_(out) {
+        line_["name"] = "";
+        for (const Direction direction : allDirections) {
+            line_[std::string(directionName(direction))] = "";
+        }
+        line_["cell"] = json::array({0, 0});
+        line_["region"] = 0;
     }
-    entry["cell"] = map.cell ? json::array({map.cell->x, map.cell->y}) : json(nullptr);
-    entry["region"] = map.region;
-    return entry;
-}
+
+    void write(const WorldMap& map) {
+        auto member = line_.begin();
+        setText(*member++, map.name);
+        for (const Direction direction : allDirections) {
+            if (map.links) {
+                setText(*member++, map.text(direction));
+            } else {
+                *member++ = nullptr;
+            }
+        }
+        json& cell = *member++;
+        if (!map.cell) {
+            cell = nullptr;
+        } else {
+            if (!cell.is_array()) {
+                cell = json::array({0, 0});
+            }
+            cell[0] = map.cell->x;
+            cell[1] = map.cell->y;
+        }
+        *member = map.region;
+        out_ << line_.dump(-1, ' ', false, json::error_handler_t::replace);
+    }
+
+private:
+    std::ostream& out_;
+    json line_;
+
+    static void setText(json& member, const std::string& text) {
+        if (!member.is_string()) {
+            member = text;
+        } else {
+            member.get_ref<json::string_t&>() = text; // into the string already there
+        }
+    }
+};
 
 json findingJson(const Finding& finding) {
     return {{"kind", findingKindName(finding.kind)},
@@ -57,17 +97,26 @@ void writeTextReport(const World& world, std::ostream& out) {
 }
 
 void writeJsonReport(const World& world, std::ostream& out) {
-    json maps = json::array();
+    // Written a member at a time: a large world's whole document would take far more memory
+    // than the world itself. Every text is UTF-8 already; a stray byte is replaced, never fatal.
+    const auto dump = [](const json& value) {
+        return value.dump(-1, ' ', false, json::error_handler_t::replace);
+    };
+    out << "{\n  \"folder\": " << dump(json(world.folder)) << ",\n  \"maps\": [";
+    MapWriter mapWriter(out);
+    const char* separator = "\n    ";
     for (const WorldMap& map : world.maps) {
-        maps.push_back(mapJson(map));
+        out << separator;
+        mapWriter.write(map);
+        separator = ",\n    ";
     }
-    json findings = json::array();
+    out << (world.maps.empty() ? "],\n" : "\n  ],\n") << "  \"findings\": [";
+    separator = "\n    ";
     for (const Finding& finding : world.findings) {
-        findings.push_back(findingJson(finding));
+        out << separator << dump(findingJson(finding));
+        separator = ",\n    ";
     }
-    const json document = {{"folder", world.folder}, {"maps", maps}, {"findings", findings}};
-    // Every text is UTF-8 already; a stray byte would be replaced rather than end the report.
-    out << document.dump(2, ' ', false, json::error_handler_t::replace) << '\n';
+    out << (world.findings.empty() ? "]\n}\n" : "\n  ]\n}\n");
 }
 
 } // namespace tovren

@@ -21,18 +21,22 @@ namespace {
 // How long a load waits for a save of the same file to end; a save takes milliseconds.
 constexpr auto patienceWithASave = std::chrono::seconds(2);
 
-// Opens without blocking, so that a FIFO in the file's place cannot hang the program, then
-// switches back to ordinary blocking reads and writes.
-FileDescriptor openFile(const std::string& path, int flags, FileStep step) {
+// Opens without blocking, so that a FIFO in the file's place cannot hang the program. Reads
+// and writes of a regular file never block, whatever the flag says.
+FileDescriptor openWithoutBlocking(const std::string& path, int flags, FileStep step) {
     FileDescriptor file(::open(path.c_str(), flags | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0666));
     if (!file.isOpen()) {
         throw failureFromErrno(errno, step, path);
     }
+    return file;
+}
+
+// Switches to ordinary blocking writes, for whatever a save finds in the file's place.
+void makeBlocking(const FileDescriptor& file, const std::string& path) {
     const int status = ::fcntl(file.get(), F_GETFL);
     if (status == -1 || ::fcntl(file.get(), F_SETFL, status & ~O_NONBLOCK) == -1) {
-        throw failureFromErrno(errno, step, path);
+        throw failureFromErrno(errno, FileStep::OpenToSave, path);
     }
-    return file;
 }
 
 // Refuses other writers for as long as the file stays open. The lock is advisory: it binds
@@ -128,7 +132,8 @@ void saveLinkFile(const std::string& path, const LinkRecord& record) {
     refuseUnusablePath(path);
     const std::string bytes = savedBytes(record);
     // Never O_TRUNC: an earlier, longer content keeps its tail after the new fourth line.
-    FileDescriptor file = openFile(path, O_WRONLY | O_CREAT, FileStep::OpenToSave);
+    FileDescriptor file = openWithoutBlocking(path, O_WRONLY | O_CREAT, FileStep::OpenToSave);
+    makeBlocking(file, path);
     refuseOtherWriters(file, path);
     writeAll(file, bytes, path);
     flushToDevice(file, path);
@@ -137,8 +142,8 @@ void saveLinkFile(const std::string& path, const LinkRecord& record) {
 
 LinkRecord loadLinkFile(const std::string& path) {
     refuseUnusablePath(path);
-    FileDescriptor file = openFile(path, O_RDONLY, FileStep::OpenToLoad);
-    refuseAllButRegularFiles(file, path);
+    FileDescriptor file = openWithoutBlocking(path, O_RDONLY, FileStep::OpenToLoad);
+    refuseAllButRegularFiles(file, path); // so reading may keep the flag: a file never blocks
     holdAgainstSaves(file, path);
     return readRecord(
         path, [&](char* buffer, std::size_t size) { return readSome(file, buffer, size, path); });

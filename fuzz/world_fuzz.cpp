@@ -1,0 +1,135 @@
+// A world of up to eight maps built from the input, written as link files and read back by the
+// world library, whose findings must hold: every finding names a real map, the one-way links
+// found are exactly the links whose far side leads elsewhere, every dangling text names no map,
+// and no two maps of a region share a cell.
+#include "linkstore/linkfile.h"
+#include "world/world.h"
+
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <optional>
+#include <set>
+#include <string>
+#include <unistd.h>
+
+using namespace tovren;
+
+namespace {
+
+void check(bool condition) {
+    if (!condition) {
+        std::abort();
+    }
+}
+
+const std::string& folder() {
+    static const std::string path = [] {
+        std::string pattern = (std::filesystem::temp_directory_path() / "world-fuzz-XXXXXX").string();
+        check(::mkdtemp(pattern.data()) != nullptr);
+        return pattern;
+    }();
+    return path;
+}
+
+// A neighbour text from one byte: nothing, a map by its name or through "./", or a name that
+// leads to no map (in other letter case, or gone).
+std::string textFor(std::uint8_t byte, std::size_t mapCount) {
+    const std::string number = std::to_string((byte / 8) % mapCount);
+    switch (byte % 8) {
+    case 0:
+        return "";
+    case 5:
+        return "./map" + number;
+    case 6:
+        return "MAP" + number;
+    case 7:
+        return "gone" + number;
+    default:
+        return "map" + number;
+    }
+}
+
+// The map a text leads to, by the generator's own rule.
+std::optional<std::size_t> mapOf(const std::string& text) {
+    for (const std::string prefix : {"map", "./map"}) {
+        if (text.starts_with(prefix) && text.size() > prefix.size()) {
+            return std::stoul(text.substr(prefix.size()));
+        }
+    }
+    return std::nullopt;
+}
+
+std::string fieldOf(const LinkRecord& record, Direction direction) {
+    const std::string* fields[] = {&record.up, &record.down, &record.left, &record.right};
+    return *fields[static_cast<std::size_t>(direction)];
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    if (size < 1) {
+        return 0;
+    }
+    const std::size_t count = 1 + data[0] % 8;
+    const bool oneUnreadable = (data[0] & 0x80U) != 0;
+    std::filesystem::remove_all(folder());
+    std::filesystem::create_directory(folder());
+    std::vector<LinkRecord> records(count);
+    for (std::size_t map = 0; map < count; ++map) {
+        std::string texts[4];
+        for (std::size_t field = 0; field < 4; ++field) {
+            const std::size_t at = 1 + map * 4 + field;
+            texts[field] = at < size ? textFor(data[at], count) : "";
+        }
+        records[map] = {texts[0], texts[1], texts[2], texts[3]};
+        const std::string path = linkFilePath(folder(), "map" + std::to_string(map));
+        saveLinkFile(path, records[map]);
+        if (oneUnreadable && map == count - 1) {
+            std::filesystem::resize_file(path, 2); // "\r\n" or two letters: too few lines
+        }
+    }
+
+    const World world = readWorld(folder());
+    check(world.maps.size() == count);
+    std::set<std::string> names;
+    std::map<std::string, std::size_t> indexOf;
+    for (std::size_t index = 0; index < count; ++index) {
+        names.insert(world.maps[index].name);
+        indexOf[world.maps[index].name] = std::stoul(world.maps[index].name.substr(3));
+        check(world.maps[index].region >= 1 && world.maps[index].region <= world.regionCount);
+    }
+    const auto readable = [&](std::size_t map) { return !(oneUnreadable && map == count - 1); };
+
+    // The one-way links the generator made: A leads somewhere readable that does not lead back.
+    std::set<std::pair<std::size_t, Direction>> oneWay;
+    for (std::size_t from = 0; from < count; ++from) {
+        for (const Direction direction : allDirections) {
+            const std::optional<std::size_t> to =
+                readable(from) ? mapOf(fieldOf(records[from], direction)) : std::nullopt;
+            if (to && readable(*to) &&
+                mapOf(fieldOf(records[*to], opposite(direction))) != from) {
+                oneWay.insert({from, direction});
+            }
+        }
+    }
+    std::set<std::pair<std::size_t, Direction>> found;
+    for (const Finding& finding : world.findings) {
+        check(names.count(finding.map) == 1);
+        if (finding.kind == FindingKind::OneWay) {
+            found.insert({indexOf[finding.map], *finding.direction});
+        } else if (finding.kind == FindingKind::Dangling) {
+            check(!mapOf(*finding.target));
+        }
+    }
+    check(found == oneWay);
+
+    std::set<std::tuple<std::size_t, long long, long long>> cells;
+    for (const WorldMap& map : world.maps) {
+        if (map.cell) {
+            check(cells.insert({map.region, map.cell->x, map.cell->y}).second);
+        }
+    }
+    return 0;
+}
