@@ -1,7 +1,9 @@
-// Saves a record into the given directory's map1.link, loads it back and checks it, and
-// checks that a missing file fails as FileFailure. Exits with 0 when all held.
+// Saves a record into the given directory's map1.link, loads it back and checks it, checks
+// that a missing file fails as FileFailure, and reads the directory as a world whose three
+// neighbours are missing. Exits with 0 when all held.
 #include <iostream>
 #include <tovren/linkstore/linkfile.h>
+#include <tovren/world/world.h>
 
 int main(int argc, char** argv) {
     if (argc != 2) {
@@ -25,6 +27,11 @@ int main(int argc, char** argv) {
             return 1;
         }
     }
-    std::cout << "saved and loaded " << path << '\n';
+    const tovren::World world = tovren::readWorld(argv[1]);
+    if (world.maps.size() != 1 || world.count(tovren::Severity::Error) != 3) {
+        std::cerr << "the world of one map with three missing neighbours was read otherwise\n";
+        return 1;
+    }
+    std::cout << "saved and loaded " << path << ", and read it as a world\n";
     return 0;
 }

@@ -13,7 +13,7 @@ fail() { echo "FAILED: $*" >&2; exit 1; }
 
 check_prefix() {
     local prefix=$1 kind=$2
-    echo "-- $kind: a CMake project finds Tovren::linkstore with find_package"
+    echo "-- $kind: a CMake project finds Tovren::world and Tovren::linkstore with find_package"
     cmake -S "$consumer_dir" -B "$scratch/$kind-cmake" -G Ninja -DCMAKE_PREFIX_PATH="$prefix" \
         >/dev/null
     cmake --build "$scratch/$kind-cmake" >/dev/null
@@ -24,7 +24,7 @@ check_prefix() {
 
     echo "-- $kind: another build system links it through pkg-config"
     local flags
-    flags=$(PKG_CONFIG_PATH="$prefix/lib/pkgconfig" pkg-config --cflags --libs tovren-linkstore)
+    flags=$(PKG_CONFIG_PATH="$prefix/lib/pkgconfig" pkg-config --cflags --libs tovren-world)
     # shellcheck disable=SC2086 # the flags are words
     g++ "$consumer_dir/consumer.cpp" -o "$scratch/$kind-pkgconfig" $flags
     mkdir "$scratch/$kind-maps2"
@@ -38,7 +38,7 @@ check_prefix "$scratch/static" static
 echo "-- shared: an SONAME with the major version, and only the public interface exported"
 cmake -S "$source_dir" -B "$scratch/shared-build" -G Ninja -DBUILD_SHARED_LIBS=ON \
     -DBUILD_TESTING=OFF -DTOVREN_BENCHMARKS=OFF -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$scratch/shared-build" --target tovren_linkstore >/dev/null
+cmake --build "$scratch/shared-build" --target tovren_linkstore tovren_world >/dev/null
 cmake --install "$scratch/shared-build" --component Development --prefix "$scratch/shared" \
     >/dev/null
 library="$scratch/shared/lib/libtovren-linkstore.so"
@@ -47,6 +47,10 @@ exported=$(nm -D --defined-only -C "$library" | awk '$2 == "T"' | sed 's/^[^ ]* 
     grep '^tovren::' | sort -u)
 expected=$'tovren::FileFailure::FileFailure\ntovren::fromHostCodePage\ntovren::kindInWords\ntovren::linkFilePath\ntovren::loadLinkFile\ntovren::programDirectory\ntovren::saveLinkFile'
 [[ "$exported" == "$expected" ]] || fail "the shared library exports: $exported"
+exported=$(nm -D --defined-only -C "$scratch/shared/lib/libtovren-world.so" | awk '$2 == "T"' |
+    sed 's/^[^ ]* T //; s/(.*//' | grep '^tovren::' | sort -u)
+[[ "$exported" == $'tovren::findingKindName\ntovren::readWorld' ]] ||
+    fail "the world library exports: $exported"
 check_prefix "$scratch/shared" shared
 
 echo "5 passed, 0 failed"
