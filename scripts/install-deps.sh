@@ -10,7 +10,8 @@ packages=(
     qt6-base-dev qt6-qpa-plugins libgl-dev
     libgtest-dev libbenchmark-dev libxcb1-dev libxcb-damage0-dev
     xvfb xauth xdotool x11-utils x11-xserver-utils imagemagick valgrind
-    openbox dbus-x11 at-spi2-core python3-pyatspi desktop-file-utils libglib2.0-bin unzip
+    openbox dbus-x11 at-spi2-core python3-pyatspi python3-gi desktop-file-utils libglib2.0-bin unzip
+    nlohmann-json3-dev libcli11-dev librsvg2-bin tiled
 )
 
 missing=()

@@ -61,40 +61,54 @@ fi
 [[ -w "$folder" ]] ||
     fail "$folder is not writable; Tovren saves its link files there, so it must be"
 
-if [[ -n "${TOVREN_PROGRAM:-}" ]]; then # a program built elsewhere, as the tests have it
+if [[ -n "${TOVREN_PROGRAM:-}" ]]; then # programs built elsewhere, as the tests have them
     program=$TOVREN_PROGRAM
+    world_program=${TOVREN_WORLD_PROGRAM:-}
 elif [[ "$resources" == "$here/desktop" ]]; then
     program="$here/Tovren"
+    world_program="$here/tovren-world"
 else
     source "$here/preset.sh" "" # the preset by its rule: this script's argument is the folder
     "$here/build.sh" "$preset"
     program="$here/../build/$preset/app/Tovren"
+    world_program="$here/../build/$preset/worldtool/tovren-world"
 fi
 [[ -x "$program" ]] || fail "no Tovren program at $program"
+[[ -x "$world_program" ]] || fail "no tovren-world program at $world_program"
 
-# The program first, and replaced in one step: a running copy goes on undisturbed, and no
+# The programs first, each replaced in one step: a running copy goes on undisturbed, and no
 # entry ever points at a program that is not there.
-if [[ ! "$program" -ef "$folder/Tovren" ]]; then
-    staged=$(mktemp "$folder/.Tovren.XXXXXX")
-    trap 'rm -f "$staged"' EXIT
-    cp "$program" "$staged"
+staged=""
+trap 'rm -f "$staged"' EXIT
+install_program() {
+    [[ ! "$1" -ef "$folder/$2" ]] || return 0
+    staged=$(mktemp "$folder/.$2.XXXXXX")
+    cp "$1" "$staged"
     chmod 755 "$staged"
-    mv -f "$staged" "$folder/Tovren"
-fi
+    mv -f "$staged" "$folder/$2"
+}
+install_program "$program" Tovren
+install_program "$world_program" tovren-world
 
-# The values as a desktop entry has them: backslashes doubled in every string; the program's
-# path quoted as one argument, with ", `, $ and \ escaped inside the quotes; % doubled.
+# The values as a desktop entry has them: backslashes doubled in every string; in Exec, each
+# argument quoted, with ", `, $ and \ escaped inside the quotes, and % doubled.
 escape_string() { local text=${1//\\/\\\\}; printf '%s' "$text"; }
-quoted=$folder/Tovren
-quoted=${quoted//\\/\\\\}
-quoted=${quoted//\"/\\\"}
-quoted=${quoted//\`/\\\`}
-quoted=${quoted//\$/\\\$}
-exec_value=$(escape_string "\"$quoted\"")
-if [[ "$folder" == *%* ]]; then
-    # GLib looks for the program under its name before it turns %% back into %; it finds env.
-    exec_value="env ${exec_value//%/%%}"
-fi
+exec_line() {
+    local line="" word
+    for word in "$@"; do
+        word=${word//\\/\\\\}
+        word=${word//\"/\\\"}
+        word=${word//\`/\\\`}
+        word=${word//\$/\\\$}
+        line+="${line:+ }\"$word\""
+    done
+    line=$(escape_string "$line")
+    if [[ "$line" == *%* ]]; then
+        # GLib looks for the program under its name before it turns %% back into %; it finds env.
+        line="env ${line//%/%%}"
+    fi
+    printf '%s' "$line"
+}
 shown=$folder
 [[ "$shown" == "$HOME"/* ]] && shown="~${shown#"$HOME"}"
 
@@ -106,7 +120,8 @@ mkdir -p "$data_home/applications"
 template=$(<"$resources/tovren.desktop.in")
 # (Quoted, the replacements are taken as they are: unquoted, bash would act on & and \.)
 template=${template//@FOLDER_NAME@/"$(escape_string "$shown")"}
-template=${template//@EXEC@/"$exec_value"}
+template=${template//@EXEC@/"$(exec_line "$folder/Tovren")"}
+template=${template//@SHOW_WORLD_EXEC@/"$(exec_line "$folder/tovren-world" show "$folder")"}
 template=${template//@FOLDER@/"$(escape_string "$folder")"}
 template=${template//@ICON@/"$id"}
 printf '%s\n' "$template" >"$entry.new"

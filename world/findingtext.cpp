@@ -55,6 +55,7 @@ std::string shownInText(const std::string& name) {
         } else if (c == '"' || c == '\\') {
             shown += '\\';
             shown += c;
+            quote = true;
         } else {
             shown += c;
         }

@@ -24,6 +24,7 @@ struct Cell {
 // One map of the world: a link file of the folder, or one outside it that a link reaches.
 struct WorldMap {
     std::string name;                   // as typed into Tovren's map name field, UTF-8 for showing
+    std::string linkText;               // what a neighbour field holds to lead here
     std::string path;                   // of its link file
     std::optional<LinkRecord> links;    // none when the file cannot be loaded
     std::optional<FileFailure> failure; // why it cannot

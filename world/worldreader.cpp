@@ -84,6 +84,7 @@ private:
     void addFolderMap(const LinkFileEntry& entry, std::string shown) {
         WorldMap& map = read_.maps.emplace_back();
         map.name = std::move(shown);
+        map.linkText = entry.mapName;
         map.path = linkFilePath(read_.folder, entry.mapName);
         byName_.emplace(nameKey(entry.mapName), read_.maps.size() - 1);
         switch (entry.type) {
@@ -125,6 +126,7 @@ private:
         }
         WorldMap outside;
         outside.name = shownName(text);
+        outside.linkText = text;
         outside.path = path;
         outside.failure = loadInto(outside);
         if (outside.failure && namesNoFile(*outside.failure)) {

@@ -3,8 +3,9 @@
 #ifdef _WIN32
 #include "linkstore/windows/widetext.h"
 
-#include <shellapi.h>
 #include <windows.h>
+// (after windows.h, which it needs)
+#include <shellapi.h>
 #endif
 
 namespace tovren {

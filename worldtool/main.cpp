@@ -1,38 +1,107 @@
-// tovren-world: checks the world that a folder's link files make. Usage in --help.
-#include "linkstore/linkfile.h"
+// tovren-world: checks, draws, exports and mends the world that a folder's link files make.
+// Usage in --help.
 #include "world/world.h"
 #include "worldtool/commandline.h"
-#include "worldtool/report.h"
+#include "worldtool/commands.h"
 
 #include <CLI/CLI.hpp>
+#include <functional>
 #include <iostream>
 
 namespace {
 
-// Exit statuses: the world holds no error (or, strictly, no finding); it holds some; the
-// command line was wrong or the folder could not be read.
-constexpr int worldIsSound = 0;
-constexpr int worldHasFaults = 1;
-constexpr int cannotCheck = 2;
+constexpr const char* folderHelp =
+    "The folder of link files, not its subfolders (default: the folder of this program)";
 
-struct CheckOptions {
-    bool json = false;
-    bool strict = false;
-    std::string folder;
-};
+int run(const std::vector<std::string>& arguments) {
+    using namespace tovren;
+    CLI::App app("Checks, draws, exports and mends the world of maps that a folder's link files "
+                 "make: which map lies past each edge of which.",
+                 "tovren-world");
+    app.set_version_flag("--version", std::string("tovren-world ") + TOVREN_VERSION_TEXT);
+    app.require_subcommand(1);
+    std::function<int()> command;
 
-int check(const CheckOptions& options) {
-    const tovren::World world =
-        tovren::readWorld(options.folder.empty() ? tovren::programDirectory() : options.folder);
-    if (options.json) {
-        tovren::writeJsonReport(world, std::cout);
-    } else {
-        tovren::writeTextReport(world, std::cout);
+    CheckOptions check;
+    CLI::App* checkCommand = app.add_subcommand(
+        "check", "Tells every one-way, dangling and unreadable link and every overlap");
+    checkCommand->add_flag("--json", check.json, "Writes one JSON document instead of lines");
+    checkCommand->add_flag("--strict", check.strict, "Warnings fail the check too");
+    checkCommand->add_option("FOLDER", check.folder, folderHelp);
+    checkCommand->callback([&] {
+        command = [&] {
+            return checkWorld(check);
+        };
+    });
+
+    DrawOptions draw;
+    CLI::App* drawCommand = app.add_subcommand("draw", "Draws the world as an SVG picture");
+    drawCommand->add_option("-o,--output", draw.picture,
+                            "The picture's file (default: world.svg in the folder)");
+    drawCommand->add_option("FOLDER", draw.folder, folderHelp);
+    drawCommand->callback([&] {
+        command = [&] {
+            return drawWorld(draw);
+        };
+    });
+
+    std::string showFolder;
+    CLI::App* showCommand = app.add_subcommand(
+        "show", "Draws the world into world.svg in the folder, opens it and prints the check");
+    showCommand->add_option("FOLDER", showFolder, folderHelp);
+    showCommand->callback([&] {
+        command = [&] {
+            return showWorld(showFolder);
+        };
+    });
+
+    ExportOptions exporting;
+    CLI::App* exportCommand =
+        app.add_subcommand("export", "Writes the world as a Tiled world file");
+    exportCommand->add_option("--tiled", exporting.worldFile, "The world file to write")
+        ->required();
+    exportCommand
+        ->add_option("--map-size", exporting.mapSize,
+                     "The size of every map in pixels, WIDTHxHEIGHT")
+        ->required();
+    exportCommand->add_option("--map-suffix", exporting.mapSuffix,
+                              "Added to each map's name to name its Tiled map (default .tmx)");
+    exportCommand->add_flag("--skip-unplaced", exporting.skipUnplaced,
+                            "Leaves out the maps without a cell of their own instead of refusing");
+    exportCommand->add_option("FOLDER", exporting.folder, folderHelp);
+    exportCommand->callback([&] {
+        command = [&] {
+            return exportToTiled(exporting);
+        };
+    });
+
+    MirrorOptions mirror;
+    CLI::App* mirrorCommand = app.add_subcommand(
+        "mirror", "Lists, or with --write makes, the links back where a one-way link's far "
+                  "side leads nowhere");
+    mirrorCommand->add_flag("--write", mirror.write, "Saves the mends");
+    mirrorCommand->add_option("FOLDER", mirror.folder, folderHelp);
+    mirrorCommand->callback([&] {
+        command = [&] {
+            return mirrorOneWayLinks(mirror);
+        };
+    });
+
+    try {
+        std::vector<std::string> reversed(arguments.rbegin(), arguments.rend() - 1);
+        app.parse(reversed);
+    } catch (const CLI::ParseError& error) {
+        return app.exit(error) == 0 ? worldIsSound : cannotDoIt;
     }
-    std::cout.flush();
-    const bool faulty = world.count(tovren::Severity::Error) > 0 ||
-                        (options.strict && world.count(tovren::Severity::Warning) > 0);
-    return faulty ? worldHasFaults : worldIsSound;
+    try {
+        const int status = command();
+        std::cout.flush();
+        return status;
+    } catch (const std::exception& failure) { // FolderFailure, or no memory for a huge world
+        std::cout.flush();
+        std::cerr << "tovren-world: " << failure.what() << '\n';
+    }
+    return cannotDoIt;
 }
 
 } // namespace
@@ -40,32 +109,12 @@ int check(const CheckOptions& options) {
 int main(int argc, char** argv) {
     std::ios::sync_with_stdio(false); // a large world's report is long
     tovren::useUtf8Console();
-    const std::vector<std::string> arguments = tovren::commandLineArguments(argc, argv);
-    CLI::App app("Checks the world of maps that a folder's link files make: which map lies past "
-                 "each edge of which.",
-                 "tovren-world");
-    app.set_version_flag("--version", std::string("tovren-world ") + TOVREN_VERSION_TEXT);
-    app.require_subcommand(1);
-    CheckOptions options;
-    CLI::App* checkCommand = app.add_subcommand(
-        "check", "Tells every one-way, dangling and unreadable link and every overlap");
-    checkCommand->add_flag("--json", options.json, "Writes one JSON document instead of lines");
-    checkCommand->add_flag("--strict", options.strict, "Warnings fail the check too");
-    checkCommand->add_option("FOLDER", options.folder,
-                             "The folder of link files (default: the folder of this program)");
-    try {
-        std::vector<std::string> reversed(arguments.rbegin(), arguments.rend() - 1);
-        app.parse(reversed);
-    } catch (const CLI::ParseError& error) {
-        const int status = app.exit(error);
-        return status == 0 ? 0 : cannotCheck;
+    std::vector<std::string> arguments = tovren::commandLineArguments(argc, argv);
+#ifdef _WIN32
+    // Started with nothing to do, as by a double-click in Explorer: show the world it lies in.
+    if (arguments.size() == 1) {
+        arguments.push_back("show");
     }
-    try {
-        return check(options);
-    } catch (const tovren::FolderFailure& failure) {
-        std::cerr << "tovren-world: " << failure.what() << '\n';
-    } catch (const std::exception& failure) {
-        std::cerr << "tovren-world: " << failure.what() << '\n';
-    }
-    return cannotCheck;
+#endif
+    return run(arguments);
 }

@@ -1,14 +1,16 @@
 #!/usr/bin/env bash
 # scripts/install.sh as a map builder uses it, in a throwaway home: Tovren copied into a folder
 # of maps, its menu entry valid and started as a desktop starts it, Done saving beside it;
-# a second folder with an entry of its own; --remove taking exactly one entry away; and
+# its action "Show the world" drawing the folder's world and opening the picture; a second
+# folder with an entry of its own; --remove taking exactly one entry away; and
 # folders that cannot take Tovren refused with nothing installed.
-# Usage: install_e2e.sh PATH_TO_TOVREN OUTPUT_DIRECTORY
+# Usage: install_e2e.sh PATH_TO_TOVREN PATH_TO_TOVREN_WORLD OUTPUT_DIRECTORY
 tovren_built=$1
-output=$2
+world_built=$2
+output=$3
 source "$(dirname "$0")/lib.sh"
 install_sh="$(dirname "$0")/../../scripts/install.sh"
-export HOME="$scratch/home" TOVREN_PROGRAM="$tovren_built"
+export HOME="$scratch/home" TOVREN_PROGRAM="$tovren_built" TOVREN_WORLD_PROGRAM="$world_built"
 # The build that install.sh makes from the source tree is the one under test: then the first
 # install takes the user's path, building (nothing left to do) and installing that build.
 source "$(dirname "$0")/../../scripts/preset.sh" ""
@@ -87,6 +89,21 @@ expect_ended
 link_file="$maps/.link"
 expect_bytes '\r\n\r\n\r\n\r\n'
 
+echo "-- the entry's action \"Show the world\" draws the folder's world and opens the picture"
+cmp -s "$world_built" "$maps/tovren-world" || fail "the tovren-world in the folder is not the one built"
+grep -q -x "Name=Show the world" "$entry" || fail "no action to show the world"
+mkdir "$scratch/bin"
+printf '#!/bin/sh\nprintf "%%s" "$1" >"%s/opened"\n' "$scratch" >"$scratch/bin/xdg-open"
+chmod 755 "$scratch/bin/xdg-open"
+PATH="$scratch/bin:$PATH" /usr/bin/python3 -c '
+import sys
+from gi.repository import Gio
+Gio.DesktopAppInfo.new_from_filename(sys.argv[1]).launch_action("show-world", None)
+' "$entry"
+for _ in $(seq 100); do [[ -s "$scratch/opened" ]] && break; sleep 0.1; done
+[[ "$(cat "$scratch/opened" 2>/dev/null)" == "$maps/world.svg" ]] || fail "the picture was not opened"
+grep -q "<title>(the file .link)</title>" "$maps/world.svg" || fail "the picture has not the map .link"
+
 echo "-- a second folder gets its own entry; --remove takes away one entry, nothing else"
 other="$scratch/other maps"
 mkdir "$other"
@@ -95,10 +112,11 @@ mkdir "$other"
 "$install_sh" --remove "$maps" >/dev/null
 [[ ! -e "$entry" ]] || fail "the entry is still there"
 [[ $(menu_files | grep -c -F "$(basename "$entry" .desktop)") -eq 0 ]] || fail "icons left behind"
-[[ -x "$maps/Tovren" && -e "$maps/map1.link" && -e "$maps/.link" ]] || fail "the folder was touched"
+[[ -x "$maps/Tovren" && -x "$maps/tovren-world" && -e "$maps/map1.link" && -e "$maps/.link" ]] ||
+    fail "the folder was touched"
 "$install_sh" --remove "$other" >/dev/null
 [[ -z "$(menu_files)" ]] || fail "left behind: $(menu_files)"
 [[ "$("$install_sh" --remove "$other")" == "There was no menu entry"* ]] ||
     fail "a second --remove did not say that there was nothing to remove"
 
-echo "4 passed, 0 failed"
+echo "5 passed, 0 failed"

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # tovren-world.exe under Wine: a world whose link files name a map in the ANSI code page
 # (Windows-1252) is read as Tovren.exe writes it, shown in UTF-8, and told with the same exit
-# statuses as on Linux. Usage: tovren_world_exe_test.sh PATH_TO_TOVREN_WORLD_EXE
+# statuses as on Linux; its one-way link mended in that code page; drawn and exported; and,
+# started with no arguments as by a double-click, the world of its own folder drawn and shown.
+# Usage: tovren_world_exe_test.sh PATH_TO_TOVREN_WORLD_EXE
 set -euo pipefail
 export LC_ALL=C.UTF-8 WINEDEBUG=-all
 tool=$(realpath "$1")
@@ -31,4 +33,22 @@ wine "$tool" check . >"$world/out" || status=$?
 status=0
 wine "$tool" check missing >/dev/null 2>"$world/err" || status=$?
 [[ $status -eq 2 ]] && grep -q "Cannot read the folder" "$world/err" || fail "status $status"
-echo "2 passed, 0 failed"
+
+echo "-- mirror --write mends map9's way back in Windows-1252; draw and export write their files"
+printf '\r\n\r\n\r\n\r\n' >map9.link
+printf '\r\n\r\n\r\n\r\n' >Köln2.link
+printf 'K\xf6ln2\r\n\r\n\r\n\r\n' >map3.link # up to Köln2, which leads nowhere down
+wine "$tool" mirror --write . >"$world/out" || fail "mirror: status $?: $(cat "$world/out")"
+[[ "$(od -An -tx1 Köln2.link | tr -d ' \n')" == "0d0a6d6170330d0a0d0a0d0a" ]] ||
+    fail "Köln2.link: $(od -c Köln2.link)"
+wine "$tool" draw . >/dev/null && grep -q "<title>Köln</title>" world.svg || fail "draw"
+wine "$tool" export --tiled t.world --map-size 32x32 . >/dev/null && grep -q '"fileName": "Köln.tmx"' t.world ||
+    fail "export: $(cat t.world)"
+
+echo "-- with no arguments, as from Explorer: its own folder's world drawn and the check printed"
+cp "$tool" "$world/tovren-world.exe"
+rm world.svg
+(cd / && wine "$world/tovren-world.exe" >"$world/out" 2>/dev/null) || true # no viewer here
+[[ -s world.svg ]] && grep -q "^6 maps in 3 regions: 0 errors, 0 warnings" "$world/out" ||
+    fail "no picture or no check: $(cat "$world/out")"
+echo "4 passed, 0 failed"

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# tovren-world check as map builders and CI scripts use it: the lines and the summary, the JSON
+# tovren-world as map builders and CI scripts use it. check: the lines and the summary, the JSON
 # document, the exit statuses, the program's own folder by default, and a save in progress.
+# One small world with every kind of finding then serves draw (rendered by rsvg-convert), show,
+# export (rendered by Tiled's tmxrasterizer) and mirror.
 # Usage: worldtool_test.sh PATH_TO_TOVREN_WORLD
 set -euo pipefail
 export LC_ALL=C.UTF-8
@@ -87,4 +89,96 @@ grep -q -F "tovren-world: Cannot read the folder $world/map1.link: Not a directo
 [[ $(status_of "$tool" --version) == 0 && "$(cat "$scratch/out")" == "tovren-world 1.00" ]] ||
     fail "--version: $(cat "$scratch/out")"
 
-echo "6 passed, 0 failed"
+
+echo "-- draw: every kind of finding, escaped names, a picture rsvg-convert renders"
+mkdir "$scratch/faults" && cd "$scratch/faults"
+record hub Nowhere south '<b>&"x"' east # <b>&"x" leads back: a map named with XML's characters
+record east '' '' hub far
+record far '' '' '' broken              # far leads nowhere left: one-way, and mendable
+record south hub '' west ''
+record west '' '' '' hub                # south's left leads here, west's right elsewhere
+record '<b>&"x"' '' '' '' hub
+printf 'a\r\n' >broken.link
+record a '' '' c b                      # a ring: overlap
+record b '' '' a c
+record c '' '' b a
+[[ $(status_of "$tool" draw . -o "$scratch/faults.svg") == 0 ]] || fail "draw: $(cat "$scratch/err")"
+rsvg-convert "$scratch/faults.svg" -o "$scratch/faults.png" || fail "rsvg-convert cannot render it"
+python3 - "$scratch/faults.svg" <<'PYTHON' || fail "the picture's content"
+import sys, xml.etree.ElementTree as tree
+svg = "{http://www.w3.org/2000/svg}"
+root = tree.parse(sys.argv[1]).getroot()
+titles = {element.text for element in root.iter(svg + "title")}
+assert {"hub", '<b>&"x"', "broken", "Nowhere"} <= titles, titles
+texts = [element.text for element in root.iter(svg + "text")]
+assert "error: one-way: east leads right to far, but far leads nowhere left" in texts, texts
+assert any(t.startswith("warning: overlap:") for t in texts), texts
+lines = list(root.iter(svg + "line"))
+assert any(l.get("marker-end") == "url(#arrow)" for l in lines), "no one-way arrow"
+assert any(r.get("stroke-dasharray") for r in root.iter(svg + "rect")), "no dangling box"
+assert root.iter(svg + "path"), "no crossed-out box"
+PYTHON
+[[ $(status_of "$tool" draw .) == 0 && -s world.svg ]] || fail "draw: no world.svg in the folder"
+
+echo "-- show: the picture in the folder, opened in the desktop's viewer, and the check"
+mkdir "$scratch/bin"
+printf '#!/bin/sh\nprintf "%%s" "$1" >"%s/opened"\n' "$scratch" >"$scratch/bin/xdg-open"
+chmod 755 "$scratch/bin/xdg-open"
+rm world.svg
+[[ $(PATH="$scratch/bin:$PATH" status_of "$tool" show "$scratch/faults") == 1 ]] || fail "show: status"
+[[ "$(cat "$scratch/opened")" == "$scratch/faults/world.svg" && -s world.svg ]] || fail "show: not opened"
+grep -q "^error: one-way: east leads right to far" "$scratch/out" || fail "show: no check printed"
+
+echo "-- export: a Tiled world that tmxrasterizer renders to the world's bounding box"
+[[ $(status_of "$tool" export --tiled "$scratch/t/faults.world" --map-size 64x32 .) == 1 ]] ||
+    fail "export took a world with overlaps"
+grep -q -x "  b" "$scratch/err" && [[ ! -e "$scratch/t/faults.world" ]] || fail "export: $(cat "$scratch/err")"
+for arguments in "--tiled x.world" "--tiled x.world --map-size 64" "--tiled x.world --map-size 0x5" \
+    "--map-size 64x32"; do
+    # shellcheck disable=SC2086 # the arguments are words
+    [[ $(status_of "$tool" export $arguments .) == 2 && ! -e x.world ]] || fail "export $arguments"
+done
+mkdir -p "$scratch/t"
+[[ $(status_of "$tool" export --tiled "$scratch/t/faults.world" --map-size 64x32 --skip-unplaced .) == 0 ]] ||
+    fail "export --skip-unplaced: $(cat "$scratch/err")"
+grep -q "^left out, without a cell of its own: b$" "$scratch/out" || fail "$(cat "$scratch/out")"
+tile='<?xml version="1.0" encoding="UTF-8"?>
+<map version="1.8" orientation="orthogonal" renderorder="right-down" width="2" height="1" tilewidth="32" tileheight="32" infinite="0" nextlayerid="2" nextobjectid="1">
+ <layer id="1" name="ground" width="2" height="1"><data encoding="csv">0,0</data></layer>
+</map>'
+for map in hub east far south west '<b>&"x"' broken a c; do printf '%s\n' "$tile" >"$map.tmx"; done
+# hub, east, far and broken in a row, south below hub; west, <b>&"x" and b lie on others'
+# cells; then a gap and the ring's a and c: 4 + 1 + 2 columns of 64, 2 rows of 32.
+XDG_RUNTIME_DIR="$scratch" QT_QPA_PLATFORM=offscreen tmxrasterizer "$scratch/t/faults.world" \
+    "$scratch/tiled.png" 2>/dev/null || fail "tmxrasterizer cannot render the world"
+python3 - "$scratch/tiled.png" <<'PYTHON' || fail "the rendered size"
+import struct, sys
+width, height = struct.unpack(">II", open(sys.argv[1], "rb").read(24)[16:24])
+assert (width, height) == (7 * 64, 2 * 32), (width, height)
+PYTHON
+
+echo "-- mirror: lists the mend, changes nothing; --write makes it once; a held file fails alone"
+before=$(cat ./*.link | od -An -tx1)
+[[ $(status_of "$tool" mirror .) == 0 ]] || fail "mirror: status"
+grep -q -x "would make: far leads left to east" "$scratch/out" || fail "mirror: $(cat "$scratch/out")"
+grep -q "^for a person: south leads left to west, but west leads right to hub" "$scratch/out" ||
+    fail "mirror: the one-way link that leads elsewhere"
+[[ "$(cat ./*.link | od -An -tx1)" == "$before" ]] || fail "mirror without --write changed a file"
+record lone '' '' '' far2                # a second mend, of far2, while far is held
+record far2 '' '' '' ''
+(exec 9<far.link && flock --shared 9 && sleep 1) & # loads may read it, saves may not
+sleep 0.2
+[[ $(status_of "$tool" mirror --write .) == 1 ]] || fail "mirror --write with a held file: status"
+grep -q -x "made: far2 leads left to lone" "$scratch/out" && grep -q "not saved" "$scratch/err" ||
+    fail "mirror --write: $(cat "$scratch/out" "$scratch/err")"
+wait
+[[ $(status_of "$tool" mirror --write .) == 0 ]] || fail "mirror --write: status"
+grep -q -x "made: far leads left to east" "$scratch/out" || fail "mirror --write: $(cat "$scratch/out")"
+[[ "$(od -An -c far.link | tr -d ' \n')" == '\r\n\r\neast\r\nbroken\r\n' ]] || fail "far.link: $(od -c far.link)"
+"$tool" check . >"$scratch/out" || true
+! grep -q -E "one-way: (east|far|lone|far2) " "$scratch/out" || fail "still one-way: $(cat "$scratch/out")"
+after=$(cat ./*.link | od -An -tx1)
+[[ $(status_of "$tool" mirror --write .) == 0 ]] && grep -q "^0 links in 0 maps mended" "$scratch/out" &&
+    [[ "$(cat ./*.link | od -An -tx1)" == "$after" ]] || fail "a second --write changed something"
+
+echo "11 passed, 0 failed"

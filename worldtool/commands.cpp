@@ -1,0 +1,177 @@
+#include "worldtool/commands.h"
+
+#include "linkstore/linkfile.h"
+#include "world/mirror.h"
+#include "world/world.h"
+#include "worldtool/report.h"
+#include "worldtool/svgpicture.h"
+#include "worldtool/tiledexport.h"
+#include "worldtool/viewer.h"
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iostream>
+#include <regex>
+
+namespace tovren {
+
+namespace {
+
+World readFolder(const std::string& folder) {
+    return readWorld(folder.empty() ? programDirectory() : folder);
+}
+
+int statusOf(const World& world, bool strict) {
+    const bool faulty =
+        world.count(Severity::Error) > 0 || (strict && world.count(Severity::Warning) > 0);
+    return faulty ? worldHasFaults : worldIsSound;
+}
+
+std::filesystem::path utf8Path(const std::string& text) {
+    return std::filesystem::path(std::u8string(text.begin(), text.end()));
+}
+
+// Writes a file whole or not at all: into a file beside it first, then renamed over it.
+bool writeFile(const std::string& path, const std::function<void(std::ostream&)>& write) {
+    const std::filesystem::path target = utf8Path(path);
+    std::filesystem::path staged = target;
+    staged += ".new";
+    {
+        std::ofstream out(staged, std::ios::binary | std::ios::trunc);
+        if (out) {
+            write(out);
+        }
+        out.flush();
+        if (!out) {
+            std::cerr << "tovren-world: cannot write " << path << '\n';
+            std::error_code ignored;
+            std::filesystem::remove(staged, ignored);
+            return false;
+        }
+    }
+    std::error_code error;
+    std::filesystem::rename(staged, target, error);
+    if (error) {
+        std::cerr << "tovren-world: cannot write " << path << ": " << error.message() << '\n';
+        std::filesystem::remove(staged, error);
+        return false;
+    }
+    return true;
+}
+
+std::string picturePath(const World& world, const std::string& chosen) {
+    if (!chosen.empty()) {
+        return chosen;
+    }
+    const std::u8string path = (utf8Path(world.folder) / "world.svg").u8string();
+    return {path.begin(), path.end()};
+}
+
+} // namespace
+
+int checkWorld(const CheckOptions& options) {
+    const World world = readFolder(options.folder);
+    if (options.json) {
+        writeJsonReport(world, std::cout);
+    } else {
+        writeTextReport(world, std::cout);
+    }
+    return statusOf(world, options.strict);
+}
+
+int drawWorld(const DrawOptions& options) {
+    const World world = readFolder(options.folder);
+    const std::string picture = picturePath(world, options.picture);
+    if (!writeFile(picture, [&](std::ostream& out) { writeSvgPicture(world, out); })) {
+        return cannotDoIt;
+    }
+    std::cout << "Drew the world of " << world.maps.size() << " maps into " << picture << '\n';
+    return worldIsSound;
+}
+
+int showWorld(const std::string& folder) {
+    const World world = readFolder(folder);
+    const std::string picture = picturePath(world, {});
+    if (!writeFile(picture, [&](std::ostream& out) { writeSvgPicture(world, out); })) {
+        return cannotDoIt;
+    }
+    writeTextReport(world, std::cout);
+    std::cout.flush();
+    if (const std::optional<std::string> failure = openInViewer(picture)) {
+        std::cerr << "tovren-world: " << *failure << '\n';
+        return cannotDoIt;
+    }
+    return statusOf(world, false);
+}
+
+int exportToTiled(const ExportOptions& options) {
+    static const std::regex size("([1-9][0-9]{0,8})x([1-9][0-9]{0,8})");
+    std::smatch parts;
+    if (!std::regex_match(options.mapSize, parts, size)) {
+        std::cerr << "tovren-world: --map-size takes the size of one map in pixels, such as "
+                     "640x480, not "
+                  << options.mapSize << '\n';
+        return cannotDoIt;
+    }
+    TiledExport how{options.worldFile, std::stoll(parts[1]), std::stoll(parts[2]),
+                    options.mapSuffix};
+    const World world = readFolder(options.folder);
+    const std::vector<std::string> unplaced = unplacedMaps(world);
+    if (!unplaced.empty() && !options.skipUnplaced) {
+        std::cerr << "tovren-world: these maps have no cell of their own, so the world cannot be "
+                     "laid out for Tiled (--skip-unplaced leaves them out); nothing was written:\n";
+        for (const std::string& name : unplaced) {
+            std::cerr << "  " << name << '\n';
+        }
+        return worldHasFaults;
+    }
+    if (!writeFile(how.worldFile, [&](std::ostream& out) { writeTiledWorld(world, how, out); })) {
+        return cannotDoIt;
+    }
+    std::cout << "Wrote " << how.worldFile << " with " << world.maps.size() - unplaced.size()
+              << " maps\n";
+    for (const std::string& name : unplaced) {
+        std::cout << "left out, without a cell of its own: " << name << '\n';
+    }
+    return worldIsSound;
+}
+
+int mirrorOneWayLinks(const MirrorOptions& options) {
+    const World world = readFolder(options.folder);
+    const MirrorPlan plan = planMirror(world);
+    int status = worldIsSound;
+    if (!options.write) {
+        for (const Mend& mend : plan.mends) {
+            for (const std::string& change : mend.changes) {
+                std::cout << "would make: " << change << '\n';
+            }
+        }
+    } else {
+        const std::vector<std::optional<std::string>> outcomes = applyMirror(world, plan);
+        for (std::size_t at = 0; at < plan.mends.size(); ++at) {
+            if (outcomes[at]) {
+                std::cerr << "tovren-world: not saved: " << *outcomes[at] << '\n';
+                status = worldHasFaults;
+                continue;
+            }
+            for (const std::string& change : plan.mends[at].changes) {
+                std::cout << "made: " << change << '\n';
+            }
+        }
+    }
+    for (const Undecided& undecided : plan.undecided) {
+        std::cout << "for a person: " << undecided.message << '\n';
+    }
+    std::size_t changes = 0;
+    for (const Mend& mend : plan.mends) {
+        changes += mend.changes.size();
+    }
+    std::cout << changes << (changes == 1 ? " link" : " links") << " in " << plan.mends.size()
+              << (plan.mends.size() == 1 ? " map " : " maps ")
+              << (options.write ? "mended" : "to mend (--write mends them)") << ", "
+              << plan.undecided.size() << " for a person to decide\n";
+    return status;
+}
+
+} // namespace tovren

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <string>
+
+namespace tovren {
+
+// What tovren-world's commands return: the world holds no error (or, strictly, no finding);
+// it holds some, or a mend failed; the command could not do its work at all.
+constexpr int worldIsSound = 0;
+constexpr int worldHasFaults = 1;
+constexpr int cannotDoIt = 2;
+
+// Each command's FOLDER: empty for the folder of this program. Each throws FolderFailure when
+// the folder cannot be read.
+
+struct CheckOptions {
+    std::string folder;
+    bool json = false;
+    bool strict = false;
+};
+int checkWorld(const CheckOptions& options);
+
+struct DrawOptions {
+    std::string folder;
+    std::string picture; // empty for world.svg in the folder
+};
+int drawWorld(const DrawOptions& options);
+
+// Draws the picture into the folder, opens it in the desktop's viewer and prints the check.
+int showWorld(const std::string& folder);
+
+struct ExportOptions {
+    std::string folder;
+    std::string worldFile;
+    std::string mapSize; // WIDTHxHEIGHT
+    std::string mapSuffix = ".tmx";
+    bool skipUnplaced = false;
+};
+int exportToTiled(const ExportOptions& options);
+
+struct MirrorOptions {
+    std::string folder;
+    bool write = false;
+};
+int mirrorOneWayLinks(const MirrorOptions& options);
+
+} // namespace tovren
