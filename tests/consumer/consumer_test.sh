@@ -48,8 +48,8 @@ exported=$(nm -D --defined-only -C "$library" | awk '$2 == "T"' | sed 's/^[^ ]* 
 expected=$'tovren::FileFailure::FileFailure\ntovren::fromHostCodePage\ntovren::kindInWords\ntovren::linkFilePath\ntovren::loadLinkFile\ntovren::programDirectory\ntovren::saveLinkFile'
 [[ "$exported" == "$expected" ]] || fail "the shared library exports: $exported"
 exported=$(nm -D --defined-only -C "$scratch/shared/lib/libtovren-world.so" | awk '$2 == "T"' |
-    sed 's/^[^ ]* T //; s/(.*//' | grep '^tovren::' | sort -u)
-[[ "$exported" == $'tovren::findingKindName\ntovren::readWorld' ]] ||
+    sed 's/^[^ ]* T //; s/(.*//; s/\[abi:.*//' | grep '^tovren::' | sort -u)
+[[ "$exported" == $'tovren::applyMirror\ntovren::findingKindName\ntovren::planMirror\ntovren::readWorld' ]] ||
     fail "the world library exports: $exported"
 check_prefix "$scratch/shared" shared
 
