@@ -3,7 +3,8 @@
 one-way and dangling links) checked by `tovren-world check --json`, against two floors run
 alternately with it: listing the folder and opening, reading and closing every link file once
 (read_folder), and loading every link file through the store (read_folder --store), which also
-takes a status and a lock per file. Prints median wall times and the check's peak memory.
+takes a status and a lock per file. Prints median wall times and the check's peak memory, and
+the time `tovren-world draw` takes for the picture of the same world.
 Usage: world_bench.py TOVREN_WORLD READ_FOLDER [RUNS]"""
 import os
 import statistics
@@ -50,20 +51,22 @@ def timed(command):
 
 
 print(f"{'maps':>8} {'check ms':>9} {'floor ms':>9} {'ratio':>6} {'store ms':>9} {'ratio':>6} "
-      f"{'µs/map':>7} {'check MiB':>10} {'budget MiB':>11}")
+      f"{'µs/map':>7} {'check MiB':>10} {'budget MiB':>11} {'draw ms':>8}")
 for width, height in ((40, 25), (100, 100), (400, 250)):
     count = width * height
     with tempfile.TemporaryDirectory() as folder:
         make_grid(folder, width, height)
-        checks, floors, stores, peaks = [], [], [], []
+        checks, floors, stores, peaks, draws = [], [], [], [], []
         timed([floor, folder])  # the files in the page cache for both
         for _ in range(runs):
             checks.append(timed([tool, "check", "--json", folder]))
             floors.append(timed([floor, folder]))
             stores.append(timed([floor, "--store", folder]))
             peaks.append(measure([tool, "check", "--json", folder])[1])
+            draws.append(timed([tool, "draw", "-o", os.path.join(folder, "world.svg"), folder]))
         check, base = statistics.median(checks), statistics.median(floors)
         store = statistics.median(stores)
         print(f"{count:>8} {check * 1e3:>9.1f} {base * 1e3:>9.1f} {check / base:>6.2f} "
               f"{store * 1e3:>9.1f} {check / store:>6.2f} "
-              f"{check / count * 1e6:>7.2f} {max(peaks) / 1024:>10.1f} {8 + count / 1024:>11.1f}")
+              f"{check / count * 1e6:>7.2f} {max(peaks) / 1024:>10.1f} {8 + count / 1024:>11.1f} "
+              f"{statistics.median(draws) * 1e3:>8.1f}")
