@@ -1,13 +1,32 @@
 #include "app/shell.h"
 
 #include "app/identity.h"
+#include "linkstore/linkfile.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QIcon>
 
 namespace tovren {
 
+namespace {
+
+// The release package for Linux carries its own Qt in .tovren/ beside the program, its
+// libraries found through the program's RUNPATH. Its plugins are looked for there and nowhere
+// else, so that no plugin of another Qt on the system is loaded. A build from source has no
+// such folder and uses the system's Qt.
+void useCarriedQtPlugins() {
+    const QString plugins =
+        QString::fromStdString(programDirectory()) + QStringLiteral("/.tovren/plugins");
+    if (QFileInfo(plugins).isDir()) {
+        QCoreApplication::setLibraryPaths({plugins});
+    }
+}
+
+} // namespace
+
 int runTovren(const char* programName) {
+    useCarriedQtPlugins();
     int argumentCount = 1;
     char* arguments[] = {const_cast<char*>(programName), nullptr};
     QApplication application(argumentCount, arguments);

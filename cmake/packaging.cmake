@@ -3,8 +3,26 @@
 # the user's choosing, the folder of the maps, never into a system directory where users
 # cannot write. Nothing else needs to lie beside it; the rest is for reading and for the menu.
 install(TARGETS Tovren tovren-world RUNTIME DESTINATION . COMPONENT Tovren)
+# The release package for Linux carries its Qt in .tovren/ beside Tovren, as Tovren.exe carries
+# it inside; a build from source keeps using the system's.
+option(TOVREN_BUNDLE_QT "Install Tovren with its own Qt in .tovren/ (Linux)" OFF)
+if(TOVREN_BUNDLE_QT AND NOT WIN32)
+    find_package(Qt6 REQUIRED COMPONENTS Gui)
+    foreach(plugin QXcbIntegrationPlugin QComposePlatformInputContextPlugin)
+        find_package(Qt6${plugin} REQUIRED CONFIG HINTS ${Qt6Gui_DIR})
+    endforeach()
+    install(CODE "execute_process(
+        COMMAND bash ${PROJECT_SOURCE_DIR}/scripts/bundle-qt.sh \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}\"
+                $<TARGET_FILE:Qt6::QXcbIntegrationPlugin>
+                $<TARGET_FILE:Qt6::QComposePlatformInputContextPlugin>
+        COMMAND_ERROR_IS_FATAL ANY)" COMPONENT Tovren)
+endif()
 install(FILES README.md DESTINATION . COMPONENT Tovren)
 if(NOT WIN32)
+    # The newest versions of the C library's and the C++ runtime's symbols that any file of the
+    # package needs, as the release check measures them (Debian 12's Qt needs these).
+    set(TOVREN_GLIBC_FLOOR 2.35)
+    set(TOVREN_GLIBCXX_FLOOR 3.4.30)
     configure_file(app/packaging/requirements.txt.in REQUIREMENTS.txt @ONLY)
     install(FILES ${PROJECT_BINARY_DIR}/REQUIREMENTS.txt DESTINATION . COMPONENT Tovren)
     install(PROGRAMS scripts/install.sh DESTINATION . COMPONENT Tovren)

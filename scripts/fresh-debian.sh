@@ -4,7 +4,10 @@
 # the project is cloned and the README's test and run commands are used as it says, once by root
 # in /root/tovren and once by an ordinary user with passwordless sudo in their home, each on a
 # fresh copy of the system. The ordinary user also installs Tovren into ~/maps from the source.
-# Needs root. Usage: scripts/fresh-debian.sh [root|user]...   (both when none is named)
+# The kind "portable" instead unpacks the Linux release package (made by scripts/release.sh in
+# dist/) on a system with only the X client libraries added, no Qt, and saves with its Tovren,
+# shown on an X server of this machine.
+# Needs root. Usage: scripts/fresh-debian.sh [root|user|portable]...   (root and user by default)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 repo=$(pwd)
@@ -31,7 +34,7 @@ unmount_system() {
         [[ "$(readlink "$process/root" 2>/dev/null)" == "$system" ]] && kill -9 "${process#/proc/}" 2>/dev/null
     done
     sleep 0.5
-    for mount in dev/shm dev/pts dev proc; do
+    for mount in tmp/.X11-unix dev/shm dev/pts dev proc; do
         mountpoint -q "$system/$mount" && umount -l "$system/$mount"
     done
     system=""
@@ -59,6 +62,44 @@ as_user() { # as the user, in a login's environment without a locale
         SHELL=/bin/bash PATH=/usr/local/bin:/usr/bin:/bin bash -c "cd ~ && $*"
 }
 
+# The X client libraries that every desktop has (and fonts), which the package leaves to the
+# system; no Qt.
+desktop_libraries=(libx11-6 libx11-xcb1 libxcb1 libsm6 libice6 libfontconfig1 libfreetype6
+    libharfbuzz0b libegl1 libglx0 libopengl0 fonts-dejavu-core)
+check_portable_package() {
+    local archive display_number window="" tovren
+    archive=$(ls "$repo"/dist/Tovren-*-Linux-*.tar.gz) || { echo "no package: run scripts/release.sh" >&2; exit 1; }
+    in_system apt-get update >/dev/null
+    in_system apt-get install -y --no-install-recommends "${desktop_libraries[@]}" >/dev/null
+    ! in_system sh -c 'ls /usr/lib/x86_64-linux-gnu | grep -q libQt' || { echo "FAILED: Qt is installed" >&2; exit 1; }
+    mkdir "$system/root/maps"
+    tar -xzf "$archive" -C "$system/root/maps"
+    took "the system with X client libraries only"
+    # The X server runs here; its socket is shared with the system.
+    scripts/install-deps.sh >/dev/null
+    source scripts/xvfb.sh
+    start_private_xvfb "$work"
+    display_number=${DISPLAY#:}
+    mkdir -p "$system/tmp/.X11-unix"
+    mount --bind /tmp/.X11-unix "$system/tmp/.X11-unix"
+    echo "== The package's Tovren on a system without Qt: Done saves the eight bytes of .link"
+    chroot "$system" env -i HOME=/root DISPLAY=":$display_number" /root/maps/Tovren >"$work/tovren.log" 2>&1 &
+    tovren=$!
+    for _ in $(seq 100); do
+        window=$(xdotool search --onlyvisible --name '^Link Map to other Maps!$' 2>/dev/null | head -n 1 || true)
+        [[ -n "$window" && "$(xdotool getwindowfocus 2>/dev/null)" == "$window" ]] && break
+        sleep 0.1
+    done
+    [[ -n "$window" ]] || { echo "FAILED: no window: $(cat "$work/tovren.log")" >&2; kill "$tovren"; exit 1; }
+    xdotool key space # Done, where the focus starts
+    wait "$tovren" || { echo "FAILED: Tovren ended with status $?" >&2; exit 1; }
+    [[ "$(od -An -tx1 "$system/root/maps/.link" | tr -d ' \n')" == 0d0a0d0a0d0a0d0a ]] ||
+        { echo "FAILED: .link holds $(od -An -tx1 "$system/root/maps/.link")" >&2; exit 1; }
+    kill "$xvfb_pid"
+    umount "$system/tmp/.X11-unix"
+    took "the portable package"
+}
+
 for user in "${users[@]}"; do
     system="$work/$user"
     cp -a "$work/base" "$system"
@@ -67,6 +108,12 @@ for user in "${users[@]}"; do
     mount --bind /dev "$system/dev"
     mount -t tmpfs -o mode=1777 tmpfs "$system/dev/shm"
     mount -t devpts -o newinstance,ptmxmode=0666 devpts "$system/dev/pts"
+    if [[ "$user" == portable ]]; then
+        check_portable_package
+        unmount_system
+        rm -rf "${work:?}/$user"
+        continue
+    fi
     case "$user" in
     root)
         name=root home=/root

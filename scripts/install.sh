@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Puts Tovren into a folder of maps and adds it to this user's desktop menu, as
-# "Tovren (maps in FOLDER)". Tovren keeps its link files beside itself, so each folder of maps
-# gets a copy of its own and an entry of its own. Builds Tovren first when run from the source
-# tree; from an unpacked release it installs the Tovren beside it.
+# "Tovren (maps in FOLDER)", with the action "Show the world". Tovren keeps its link files
+# beside itself, so each folder of maps gets a copy of its own and an entry of its own. Builds
+# Tovren and tovren-world first when run from the source tree; from an unpacked release it
+# installs the ones beside it, with the Qt the release carries.
 #
 # Usage: install.sh FOLDER           installs or replaces Tovren there, and its menu entry
 #        install.sh --remove FOLDER  takes the menu entry away; Tovren and the link files stay
@@ -79,7 +80,7 @@ fi
 # The programs first, each replaced in one step: a running copy goes on undisturbed, and no
 # entry ever points at a program that is not there.
 staged=""
-trap 'rm -f "$staged"' EXIT
+trap 'rm -rf "$staged"' EXIT
 install_program() {
     [[ ! "$1" -ef "$folder/$2" ]] || return 0
     staged=$(mktemp "$folder/.$2.XXXXXX")
@@ -89,6 +90,15 @@ install_program() {
 }
 install_program "$program" Tovren
 install_program "$world_program" tovren-world
+# The Qt that a release carries goes with the program, replaced whole.
+if [[ -d "$here/.tovren" && ! "$here" -ef "$folder" ]]; then
+    staged=$(mktemp -d "$folder/.tovren.XXXXXX")
+    cp -R "$here/.tovren/." "$staged"
+    chmod 755 "$staged"
+    [[ -e "$folder/.tovren" ]] && mv "$folder/.tovren" "$staged.old"
+    mv "$staged" "$folder/.tovren"
+    rm -rf "$staged.old"
+fi
 
 # The values as a desktop entry has them: backslashes doubled in every string; in Exec, each
 # argument quoted, with ", `, $ and \ escaped inside the quotes, and % doubled.

@@ -26,17 +26,39 @@ check() {
 if [[ "${2:-}" != windows ]]; then
     archive=$(ls "$dist"/Tovren-*-Linux-*.tar.gz)
     source "$(dirname "$0")/../e2e/lib.sh"
-    # Moved, the build tree could not be found even if something pointed into it.
+    # Its Qt is its own, found beside it: nothing from the build tree, no Qt of the system, and
+    # no file needing a newer C library or C++ runtime than REQUIREMENTS.txt states.
     dynamic=$(readelf -d "$program_dir/Tovren") || fail "readelf cannot read Tovren"
-    ! grep -q -E 'RPATH|RUNPATH' <<<"$dynamic" || fail "Tovren has an RPATH"
+    grep -q -F 'Library runpath: [$ORIGIN/.tovren/lib]' <<<"$dynamic" || fail "Tovren's RUNPATH: $dynamic"
+    resolved=$(ldd "$program_dir/Tovren" "$program_dir"/.tovren/plugins/*/*.so) || fail "ldd failed"
+    ! grep -E "not found|libQt6[A-Za-z]*\.so\.6 => /(usr|lib)" <<<"$resolved" ||
+        fail "a library is missing, or Qt comes from the system"
+    elf_files=("$program_dir/Tovren" "$program_dir/tovren-world" "$program_dir"/.tovren/lib/*
+               "$program_dir"/.tovren/plugins/*/*.so)
+    newest() {
+        local versions
+        versions=$(for file in "${elf_files[@]}"; do objdump -T "$file" || fail "objdump $file"; done |
+            grep -o "$1[0-9.]*" | sed "s/^$1//" | sort -V -u) || fail "no $1 versions read"
+        tail -n 1 <<<"$versions"
+    }
+    glibc=$(newest GLIBC_) glibcxx=$(newest GLIBCXX_)
+    grep -q "version $glibc or later" "$program_dir/REQUIREMENTS.txt" &&
+        grep -q "GLIBCXX_$glibcxx" "$program_dir/REQUIREMENTS.txt" ||
+        fail "the files need GLIBC_$glibc and GLIBCXX_$glibcxx, which REQUIREMENTS.txt does not state"
     world_program=tovren-world
-    check "README.md REQUIREMENTS.txt Tovren desktop install.sh tovren-world "
+    check ".tovren README.md REQUIREMENTS.txt Tovren desktop install.sh tovren-world "
     echo "-- its install.sh adds the menu entry for the folder it was unpacked into"
     HOME="$scratch/home" "$program_dir/install.sh" "$program_dir" >/dev/null
     desktop-file-validate "$scratch"/home/.local/share/applications/tovren-*.desktop
     [[ $(find "$scratch/home/.local/share/icons" -name 'tovren-*.png' | wc -l) -eq 6 ]] ||
         fail "not six icons"
-    echo "2 passed, 0 failed"
+    echo "-- installed into another folder, Tovren takes its Qt along"
+    mkdir "$scratch/other maps"
+    HOME="$scratch/home" "$program_dir/install.sh" "$scratch/other maps" >/dev/null
+    ldd "$scratch/other maps/Tovren" | grep -q -F "$scratch/other maps/.tovren/lib/libQt6Widgets.so.6" ||
+        fail "the other folder's Tovren does not use the Qt beside it"
+    [[ -f "$scratch/other maps/.tovren/plugins/platforms/libqxcb.so" ]] || fail "no xcb plugin there"
+    echo "3 passed, 0 failed"
     bash "$0" "$1" windows # in a process of its own, with an X server and a folder of its own
     exit
 fi
