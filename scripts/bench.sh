@@ -5,7 +5,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 runs=${1:-21}
-scripts/install-deps.sh strace time
+scripts/install-deps.sh strace time patchelf
 scripts/build.sh default >/dev/null
 build=build/default
 
@@ -50,3 +50,12 @@ echo "== Save and load (Google Benchmark)"
 echo
 echo "== The world check at size: tovren-world check --json against reading every link file"
 bench/world_bench.py "$build/worldtool/tovren-world" "$build/bench/read_folder"
+
+echo
+echo "== The Linux release package, carrying its Qt, against the same build on the system's Qt"
+cmake --preset release >/dev/null
+cmake --build --preset release >/dev/null
+cmake --install build/release --prefix "$scratch/portable" --component Tovren --strip >/dev/null
+echo "unpacked $(du -sh "$scratch/portable" | cut -f1), compressed" \
+     "$(tar -czf - -C "$scratch/portable" . | wc -c | numfmt --to=iec)"
+"$build/bench/startup_bench" "$runs" build/release/app/Tovren "$scratch/portable/Tovren"

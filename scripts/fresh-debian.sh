@@ -155,4 +155,4 @@ for user in "${users[@]}"; do
     unmount_system
     rm -rf "${work:?}/$user"
 done
-echo "== The README holds on a fresh Debian 12 for: ${users[*]}"
+echo "== All held on fresh Debian 12 systems: ${users[*]}"
