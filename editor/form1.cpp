@@ -1,7 +1,6 @@
 #include "editor/form1.h"
 
 #include "editor/editorcommands.h"
-#include "editor/editorfields.h"
 #include "editor/form1layout.h"
 #include "editor/messagebox.h"
 #include "editor/singlelinevalidator.h"
@@ -31,32 +30,8 @@ QRect pixelRect(const ControlLayout& control) {
             twipsToPixels(control.height)};
 }
 
-const ControlLayout& layoutOf(std::string_view name) {
-    const auto& controls = form1Layout.controls;
-    return *std::find_if(controls.begin(), controls.end(),
-                         [name](const ControlLayout& control) { return control.name == name; });
-}
-
-QWidget* createControl(const ControlLayout& layout, QWidget& window) {
-    switch (layout.kind) {
-    case ControlKind::Label: {
-        auto* label = new QLabel(toQString(layout.caption), &window);
-        label->setAlignment(Qt::AlignLeft | Qt::AlignTop); // the field below covers its lower part
-        return label;
-    }
-    case ControlKind::TextField: {
-        auto* field = new QLineEdit(&window);
-        field->setMaxLength(std::numeric_limits<int>::max()); // no limit of its own
-        field->setValidator(new SingleLineValidator(field));
-        return field;
-    }
-    case ControlKind::PushButton: {
-        auto* button = new QPushButton(toQString(layout.caption), &window);
-        button->setAutoDefault(true); // Enter clicks the button that has the focus
-        return button;
-    }
-    }
-    return nullptr;
+QString captionOf(std::string_view labelName) {
+    return toQString(form1Layout.controls[controlIndex(labelName)].caption);
 }
 
 // The smallest point size the window's font is shrunk to, so that text stays legible.
@@ -122,7 +97,34 @@ void Form1::buildControls() {
     // tools read them; each field comes after the label it overlaps, and so is drawn above it.
     std::vector<std::pair<int, QWidget*>> focusOrder;
     for (const ControlLayout& layout : form1Layout.controls) {
-        QWidget* control = createControl(layout, *this);
+        QWidget* control = nullptr;
+        switch (layout.kind) {
+        case ControlKind::Label: {
+            auto* label = new QLabel(toQString(layout.caption), this);
+            label->setAlignment(Qt::AlignLeft | Qt::AlignTop); // the field covers its lower part
+            control = label;
+            break;
+        }
+        case ControlKind::TextField: {
+            auto* field = new QLineEdit(this);
+            field->setMaxLength(std::numeric_limits<int>::max()); // no limit of its own
+            field->setValidator(new SingleLineValidator(field));
+            field->setAccessibleName(captionOf(layout.namedBy));
+            if (!layout.describedBy.empty()) {
+                field->setAccessibleDescription(captionOf(layout.describedBy));
+            }
+            fields_[static_cast<std::size_t>(*layout.field)] = field;
+            control = field;
+            break;
+        }
+        case ControlKind::PushButton: {
+            auto* button = new QPushButton(toQString(layout.caption), this);
+            button->setAutoDefault(true); // Enter clicks the button that has the focus
+            (layout.command == ButtonCommand::Done ? done_ : load_) = button;
+            control = button;
+            break;
+        }
+        }
         control->setObjectName(toQString(layout.name));
         control->setGeometry(pixelRect(layout));
         if (layout.kind != ControlKind::Label) {
@@ -134,19 +136,11 @@ void Form1::buildControls() {
         setTabOrder(focusOrder[i - 1].second, focusOrder[i].second);
     }
     focusOrder.front().second->setFocus(Qt::OtherFocusReason);
-
-    for (const NamedField& named : editorFields) {
-        lineEdit(named.field).setAccessibleName(toQString(layoutOf(named.labelName).caption));
-    }
-    lineEdit(EditorField::mapname)
-        .setAccessibleDescription(toQString(layoutOf(mapNameHintLabel).caption));
 }
 
 void Form1::connectButtons() {
-    auto* done = findChild<QPushButton*>(QStringLiteral("Command1"));
-    auto* load = findChild<QPushButton*>(QStringLiteral("Command2"));
-    connect(done, &QPushButton::clicked, this, [this] { click(runDoneCommand); });
-    connect(load, &QPushButton::clicked, this, [this] { click(runLoadCommand); });
+    connect(done_, &QPushButton::clicked, this, [this] { click(runDoneCommand); });
+    connect(load_, &QPushButton::clicked, this, [this] { click(runLoadCommand); });
 }
 
 void Form1::click(void (*command)(EditorView&, const std::string&)) {
@@ -155,8 +149,12 @@ void Form1::click(void (*command)(EditorView&, const std::string&)) {
     });
 }
 
-void Form1::runClick(Form1& /*window*/, const std::function<void()>& command) {
-    command();
+void Form1::runClick(Form1& window, const std::function<void()>& command) {
+    try {
+        command();
+    } catch (const FileFailure& failure) {
+        window.showMessage(QMessageBox::Critical, QString::fromStdString(failure.description()));
+    }
 }
 
 void Form1::setLinkDirectory(std::string directory) {
@@ -164,9 +162,7 @@ void Form1::setLinkDirectory(std::string directory) {
 }
 
 QLineEdit& Form1::lineEdit(EditorField field) const {
-    const auto named = std::find_if(editorFields.begin(), editorFields.end(),
-                                    [field](const NamedField& f) { return f.field == field; });
-    return *findChild<QLineEdit*>(toQString(named->controlName));
+    return *fields_[static_cast<std::size_t>(field)];
 }
 
 std::string Form1::fieldText(EditorField field) const {

@@ -5,15 +5,17 @@
 #include <QMessageBox>
 #include <QString>
 #include <QWidget>
+#include <array>
 #include <functional>
 #include <string>
 
 class QLineEdit;
+class QPushButton;
 
 namespace tovren {
 
 // The program's one window: four neighbour fields, the map name, and the buttons Load
-// (Command2) and Done (Command1), laid out from form1Layout.
+// (Command2) and Done (Command1), built from the table form1Layout (editor/form1layout.h).
 class Form1 : public QWidget, public EditorView {
     Q_OBJECT
 
@@ -36,7 +38,8 @@ public:
     // A modal box over the window with one OK button; the focus comes back afterwards.
     void showMessage(QMessageBox::Icon icon, const QString& text);
 
-    // Runs the command as it is, for a window with no shell around it.
+    // Runs the command for a window with no shell around it. A file failure is told in a box
+    // over the window, which stays open: no exception may unwind through Qt's event loop.
     static void runClick(Form1& window, const std::function<void()>& command);
 
 protected:
@@ -51,6 +54,9 @@ private:
     QString messageTitle_;
     ClickDelivery deliverClick_;
     std::string linkDirectory_;
+    std::array<QLineEdit*, 5> fields_{}; // by EditorField
+    QPushButton* done_ = nullptr;        // Command1
+    QPushButton* load_ = nullptr;        // Command2
 };
 
 } // namespace tovren

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "editor/editorview.h"
+#include "editor/form1layout.h"
 
 #include <array>
 #include <functional>
@@ -9,8 +10,10 @@
 
 namespace tovren {
 
-// Form1 as a native Win32 window, built from the same layout table as every front-end: four
-// neighbour fields, the map name, Load (Command2) and Done (Command1).
+// Form1 as a native Win32 window, built from the same layout table as every front-end
+// (editor/form1layout.h): four neighbour fields, the map name, Load (Command2) and Done
+// (Command1). What the controls do beyond Windows' own is in controlbehaviour.h, the font in
+// fontfitting.h.
 class Win32Form1 : public EditorView {
 public:
     // Runs the command behind a click; the shell passes one that reports file failures.
@@ -27,7 +30,7 @@ public:
     // Runs the message loop until the window is gone; returns the exit code.
     int run();
 
-    HWND handle() const { return window_; }
+    HWND hwnd() const { return window_; }
 
     std::string fieldText(EditorField field) const override;
     void setFieldText(EditorField field, const std::string& text) override;
@@ -39,23 +42,25 @@ public:
 
 private:
     static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM w, LPARAM l);
-    LRESULT handle(UINT message, WPARAM w, LPARAM l);
+    LRESULT handleMessage(UINT message, WPARAM w, LPARAM l);
     void createControls();
     void layOut(UINT dpi);
     bool translateEnter(const MSG& message);
-    void click(int controlId);
     void restoreFocus();
     void keepSingleLine(HWND field);
-    HWND control(std::string_view name) const;
+    HWND field(EditorField field) const { return fields_[static_cast<std::size_t>(field)]; }
 
     HINSTANCE instance_;
     std::wstring messageTitle_;
     ClickDelivery deliverClick_;
     HWND window_ = nullptr;
     HFONT font_ = nullptr;
-    std::array<HWND, 13> controls_{};       // in the layout table's order
-    std::array<std::wstring, 13> accepted_; // each field's text after its last change
-    HWND lastFocus_ = nullptr;              // the control that had the focus when inactive
+    std::array<HWND, form1ControlCount> controls_{}; // in the layout table's order
+    std::array<HWND, 5> fields_{};                   // by EditorField
+    std::array<std::wstring, 5> accepted_;           // each field's text after its last change
+    HWND done_ = nullptr;                            // Command1
+    HWND load_ = nullptr;                            // Command2
+    HWND lastFocus_ = nullptr; // the control that had the focus when the window went inactive
     std::wstring mapNameDescription_;
 };
 
