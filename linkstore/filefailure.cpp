@@ -71,11 +71,4 @@ FileFailure fileFailure(FileFailure::Kind kind, const std::string& path,
     return {kind, std::move(description)};
 }
 
-void refuseUnusablePath(const std::string& path) {
-    if (path.find('\0') != std::string::npos) {
-        throw fileFailure(FileFailure::Kind::BadFileName, path,
-                          "a file name cannot hold a NUL character");
-    }
-}
-
 } // namespace tovren

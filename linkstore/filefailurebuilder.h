@@ -11,8 +11,4 @@ namespace tovren {
 FileFailure fileFailure(FileFailure::Kind kind, const std::string& path,
                         const std::string& reason = {});
 
-// Refuses, as BadFileName, a path that no host can pass as a file name: one holding a NUL
-// byte, which would silently cut the name short and name another file.
-void refuseUnusablePath(const std::string& path);
-
 } // namespace tovren

@@ -1,5 +1,11 @@
 #include "linkstore/linkformat.h"
 
+#include "linkstore/filefailurebuilder.h"
+#include "linkstore/hostcodepage.h"
+
+#include <memory>
+#include <new>
+
 namespace tovren {
 
 namespace {
@@ -51,6 +57,48 @@ bool LinkLineReader::finish() noexcept {
         lineStarted_ = false;
     }
     return complete();
+}
+
+namespace {
+
+constexpr std::size_t readBufferSize = std::size_t{64} * 1024;
+
+LinkRecord readLines(const std::string& path, const ReadSome& readSome) {
+    LinkLineReader reader;
+    // Not zeroed: a link file is read far more often than it is as long as the buffer.
+    const std::unique_ptr<char[]> buffer(new char[readBufferSize]);
+    while (!reader.complete()) {
+        const std::size_t count = readSome(buffer.get(), readBufferSize);
+        if (count == 0) {
+            break;
+        }
+        reader.feed(std::string_view(buffer.get(), count));
+    }
+    if (!reader.finish()) {
+        throw fileFailure(FileFailure::Kind::InputPastEndOfFile, path,
+                          "the file has fewer than four lines");
+    }
+    auto& lines = reader.lines();
+    return {fromHostCodePage(std::move(lines[0])), fromHostCodePage(std::move(lines[1])),
+            fromHostCodePage(std::move(lines[2])), fromHostCodePage(std::move(lines[3]))};
+}
+
+} // namespace
+
+std::string linkFileBytesOnThisHost(const LinkRecord& record) {
+    return linkFileBytes(
+        std::array<std::string, 4>{toHostCodePage(record.up), toHostCodePage(record.down),
+                                   toHostCodePage(record.left), toHostCodePage(record.right)});
+}
+
+LinkRecord readLinkRecord(const std::string& path, const ReadSome& readSome) {
+    try {
+        return readLines(path, readSome);
+    } catch (const std::bad_alloc&) {
+        // Lines longer than memory can hold are a file problem to tell, not a reason to crash.
+        throw fileFailure(FileFailure::Kind::OtherFailure, path,
+                          "its lines are too long to fit in memory");
+    }
 }
 
 } // namespace tovren

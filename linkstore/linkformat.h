@@ -4,14 +4,30 @@
 
 #include <array>
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 
 namespace tovren {
 
+// The link file's format, shared by every host's save and load: a record's bytes, and its
+// lines read back.
+
 // The bytes of a link file, the byte layout shared by every host. The texts must already be in
 // the host's code page: each followed by CR LF, in the order up, down, left, right.
 std::string linkFileBytes(const std::array<std::string, 4>& hostLines);
+
+// The bytes a record is saved as on this host: its texts in the host's code page, each
+// followed by CR LF.
+std::string linkFileBytesOnThisHost(const LinkRecord& record);
+
+// Fills the buffer with the file's next bytes and returns how many; 0 at the end of the file.
+using ReadSome = std::function<std::size_t(char* buffer, std::size_t size)>;
+
+// Reads the first four lines of the file at `path` through `readSome`, stopping once they are
+// in hand, and converts them from the host's code page. Throws InputPastEndOfFile when the
+// file has fewer lines, and OtherFailure when they are too long to fit in memory.
+LinkRecord readLinkRecord(const std::string& path, const ReadSome& readSome);
 
 // Splits a link file into its first four lines as its bytes arrive, a buffer at a time.
 // A line ends at CR; an LF right after that CR belongs to the terminator; a lone LF is an

@@ -1,9 +1,10 @@
 // Saving and loading link files with the POSIX file interface.
 #include "linkstore/filefailurebuilder.h"
 #include "linkstore/linkfile.h"
+#include "linkstore/linkformat.h"
 #include "linkstore/posix/filedescriptor.h"
 #include "linkstore/posix/hostfailure.h"
-#include "linkstore/recordbytes.h"
+#include "linkstore/usablepath.h"
 
 #include <cerrno>
 #include <chrono>
@@ -130,7 +131,7 @@ void refuseAllButRegularFiles(const FileDescriptor& file, const std::string& pat
 
 void saveLinkFile(const std::string& path, const LinkRecord& record) {
     refuseUnusablePath(path);
-    const std::string bytes = savedBytes(record);
+    const std::string bytes = linkFileBytesOnThisHost(record);
     // Never O_TRUNC: an earlier, longer content keeps its tail after the new fourth line.
     FileDescriptor file = openWithoutBlocking(path, O_WRONLY | O_CREAT, FileStep::OpenToSave);
     makeBlocking(file, path);
@@ -145,7 +146,7 @@ LinkRecord loadLinkFile(const std::string& path) {
     FileDescriptor file = openWithoutBlocking(path, O_RDONLY, FileStep::OpenToLoad);
     refuseAllButRegularFiles(file, path); // so reading may keep the flag: a file never blocks
     holdAgainstSaves(file, path);
-    return readRecord(
+    return readLinkRecord(
         path, [&](char* buffer, std::size_t size) { return readSome(file, buffer, size, path); });
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "linkstore/linkstoreapi.h"
+#include "linkstoreapi.h"
 
 #include <string>
 #include <string_view>

@@ -4,7 +4,8 @@
 
 #include "linkstore/filefailurebuilder.h"
 #include "linkstore/linkfile.h"
-#include "linkstore/recordbytes.h"
+#include "linkstore/linkformat.h"
+#include "linkstore/usablepath.h"
 #include "linkstore/windows/filehandle.h"
 #include "linkstore/windows/hostfailure.h"
 #include "linkstore/windows/widetext.h"
@@ -83,7 +84,7 @@ FileHandle openToSave(const std::string& path) {
 
 void saveLinkFile(const std::string& path, const LinkRecord& record) {
     refuseUnusablePath(path);
-    const std::string bytes = savedBytes(record);
+    const std::string bytes = linkFileBytesOnThisHost(record);
     FileHandle file = openToSave(path);
     writeAll(file, bytes, path);
     // Only a save that reached the device has succeeded.
@@ -99,7 +100,7 @@ LinkRecord loadLinkFile(const std::string& path) {
     refuseUnusablePath(path);
     FileHandle file = openToLoad(path);
     refuseDevice(file, path);
-    return readRecord(
+    return readLinkRecord(
         path, [&](char* buffer, std::size_t size) { return readSome(file, buffer, size, path); });
 }
 

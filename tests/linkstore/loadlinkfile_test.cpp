@@ -1,5 +1,5 @@
 #include "linkstore/linkfile.h"
-#include "linkstore/recordbytes.h"
+#include "linkstore/linkformat.h"
 #include "support/childprocess.h"
 #include "support/temporarydirectory.h"
 
@@ -170,7 +170,7 @@ TEST_F(LoadLinkFile, shouldStopReadingOnceItHasFourLines) {
     // A source that never ends after its fourth line: reading on would wait for ever.
     int readsAfterTheFourthLine = 0;
     bool given = false;
-    const LinkRecord record = readRecord(map1, [&](char* buffer, std::size_t size) {
+    const LinkRecord record = readLinkRecord(map1, [&](char* buffer, std::size_t size) {
         const std::string bytes = "a\r\nb\r\nc\r\nd\r\n";
         if (given) {
             ++readsAfterTheFourthLine;
