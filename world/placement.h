@@ -1,6 +1,6 @@
 #pragma once
 
-#include "world/worldreader.h"
+#include "world/world.h"
 
 #include <vector>
 

@@ -140,38 +140,31 @@ int exportToTiled(const ExportOptions& options) {
 int mirrorOneWayLinks(const MirrorOptions& options) {
     const World world = readFolder(options.folder);
     const MirrorPlan plan = planMirror(world);
-    int status = worldIsSound;
-    if (!options.write) {
-        for (const Mend& mend : plan.mends) {
-            for (const std::string& change : mend.changes) {
-                std::cout << "would make: " << change << '\n';
-            }
+    std::vector<std::optional<std::string>> failures(plan.mends.size());
+    if (options.write) {
+        failures = applyMirror(world, plan);
+    }
+    std::size_t links = 0;
+    std::size_t maps = 0;
+    for (std::size_t at = 0; at < plan.mends.size(); ++at) {
+        if (failures[at]) {
+            std::cerr << "tovren-world: not saved: " << *failures[at] << '\n';
+            continue;
         }
-    } else {
-        const std::vector<std::optional<std::string>> outcomes = applyMirror(world, plan);
-        for (std::size_t at = 0; at < plan.mends.size(); ++at) {
-            if (outcomes[at]) {
-                std::cerr << "tovren-world: not saved: " << *outcomes[at] << '\n';
-                status = worldHasFaults;
-                continue;
-            }
-            for (const std::string& change : plan.mends[at].changes) {
-                std::cout << "made: " << change << '\n';
-            }
+        for (const std::string& change : plan.mends[at].changes) {
+            std::cout << (options.write ? "made: " : "would make: ") << change << '\n';
         }
+        links += plan.mends[at].changes.size();
+        ++maps;
     }
     for (const Undecided& undecided : plan.undecided) {
         std::cout << "for a person: " << undecided.message << '\n';
     }
-    std::size_t changes = 0;
-    for (const Mend& mend : plan.mends) {
-        changes += mend.changes.size();
-    }
-    std::cout << changes << (changes == 1 ? " link" : " links") << " in " << plan.mends.size()
-              << (plan.mends.size() == 1 ? " map " : " maps ")
+    std::cout << links << (links == 1 ? " link" : " links") << " in " << maps
+              << (maps == 1 ? " map " : " maps ")
               << (options.write ? "mended" : "to mend (--write mends them)") << ", "
               << plan.undecided.size() << " for a person to decide\n";
-    return status;
+    return maps == plan.mends.size() ? worldIsSound : worldHasFaults;
 }
 
 } // namespace tovren
