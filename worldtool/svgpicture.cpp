@@ -115,7 +115,6 @@ public:
             columns = std::max(columns, region.column + region.width);
             rows = std::max(rows, region.height);
         }
-        long long unplaced = 0;
         for (std::size_t index = 0; index < world.maps.size(); ++index) {
             const WorldMap& map = world.maps[index];
             if (map.cell) {
@@ -124,9 +123,9 @@ public:
                                    double(legendHeight + margin + cell.y * pitchY)};
             } else {
                 unplacedIndices_.push_back(index);
-                ++unplaced;
             }
         }
+        const auto unplaced = static_cast<long long>(unplacedIndices_.size());
         const double unplacedTop = legendHeight + margin + rows * pitchY + (unplaced ? 30 : 0);
         for (long long at = 0; at < unplaced; ++at) {
             corners_[unplacedIndices_[at]] = {double(margin + (at % unplacedPerRow) * pitchX),
