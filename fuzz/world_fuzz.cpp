@@ -26,7 +26,8 @@ void check(bool condition) {
 
 const std::string& folder() {
     static const std::string path = [] {
-        std::string pattern = (std::filesystem::temp_directory_path() / "world-fuzz-XXXXXX").string();
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "world-fuzz-XXXXXX").string();
         check(::mkdtemp(pattern.data()) != nullptr);
         return pattern;
     }();
@@ -59,11 +60,6 @@ std::optional<std::size_t> mapOf(const std::string& text) {
         }
     }
     return std::nullopt;
-}
-
-std::string fieldOf(const LinkRecord& record, Direction direction) {
-    const std::string* fields[] = {&record.up, &record.down, &record.left, &record.right};
-    return *fields[static_cast<std::size_t>(direction)];
 }
 
 } // namespace
@@ -100,16 +96,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         indexOf[world.maps[index].name] = std::stoul(world.maps[index].name.substr(3));
         check(world.maps[index].region >= 1 && world.maps[index].region <= world.regionCount);
     }
-    const auto readable = [&](std::size_t map) { return !(oneUnreadable && map == count - 1); };
+    const auto readable = [&](std::size_t map) {
+        return !(oneUnreadable && map == count - 1);
+    };
 
     // The one-way links the generator made: A leads somewhere readable that does not lead back.
     std::set<std::pair<std::size_t, Direction>> oneWay;
     for (std::size_t from = 0; from < count; ++from) {
         for (const Direction direction : allDirections) {
             const std::optional<std::size_t> to =
-                readable(from) ? mapOf(fieldOf(records[from], direction)) : std::nullopt;
-            if (to && readable(*to) &&
-                mapOf(fieldOf(records[*to], opposite(direction))) != from) {
+                readable(from) ? mapOf(textOf(records[from], direction)) : std::nullopt;
+            if (to && readable(*to) && mapOf(textOf(records[*to], opposite(direction))) != from) {
                 oneWay.insert({from, direction});
             }
         }

@@ -7,24 +7,6 @@
 
 namespace tovren {
 
-namespace {
-
-std::string& field(LinkRecord& record, Direction direction) {
-    switch (direction) {
-    case Direction::Up:
-        return record.up;
-    case Direction::Down:
-        return record.down;
-    case Direction::Left:
-        return record.left;
-    case Direction::Right:
-        break;
-    }
-    return record.right;
-}
-
-} // namespace
-
 MirrorPlan planMirror(const World& world) {
     // Who wants each empty field of each map: (B, B's field) -> the maps leading there.
     std::map<std::pair<std::size_t, Direction>, std::vector<std::size_t>> wanted;
@@ -73,7 +55,7 @@ MirrorPlan planMirror(const World& world) {
             continue;
         }
         Mend& mend = byMap.try_emplace(to, Mend{to, *far.links, {}}).first->second;
-        field(mend.links, back) = leader.linkText;
+        textOf(mend.links, back) = leader.linkText;
         mend.changes.push_back(shownInText(far.name) + " leads " +
                                std::string(directionName(back)) + " to " +
                                shownInText(leader.name));

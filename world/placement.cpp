@@ -12,21 +12,8 @@ namespace tovren {
 namespace {
 
 Cell step(Cell from, Direction direction, long long sign) {
-    switch (direction) {
-    case Direction::Up:
-        from.y -= sign;
-        break;
-    case Direction::Down:
-        from.y += sign;
-        break;
-    case Direction::Left:
-        from.x -= sign;
-        break;
-    case Direction::Right:
-        from.x += sign;
-        break;
-    }
-    return from;
+    const GridStep way = stepOf(direction);
+    return {from.x + sign * way.x, from.y + sign * way.y};
 }
 
 // A link seen from either end: `from` leads `direction` to `other` (sign 1), or `other` leads

@@ -37,20 +37,7 @@ struct WorldMap {
     // The neighbour text of one direction; empty when the file cannot be loaded.
     const std::string& text(Direction direction) const {
         static const std::string none;
-        if (!links) {
-            return none;
-        }
-        switch (direction) {
-        case Direction::Up:
-            return links->up;
-        case Direction::Down:
-            return links->down;
-        case Direction::Left:
-            return links->left;
-        case Direction::Right:
-            break;
-        }
-        return links->right;
+        return links ? textOf(*links, direction) : none;
     }
     std::optional<std::size_t> neighbour(Direction direction) const {
         return neighbours[static_cast<std::size_t>(direction)];

@@ -91,17 +91,8 @@ std::string number(double value) {
 }
 
 Point step(Direction direction) {
-    switch (direction) {
-    case Direction::Up:
-        return {0, -1};
-    case Direction::Down:
-        return {0, 1};
-    case Direction::Left:
-        return {-1, 0};
-    case Direction::Right:
-        break;
-    }
-    return {1, 0};
+    const GridStep way = stepOf(direction);
+    return {double(way.x), double(way.y)};
 }
 
 class Picture {
