@@ -2,7 +2,10 @@
 # itself, so `cmake --install` and the packages put the executable at the top of the folder of
 # the user's choosing, the folder of the maps, never into a system directory where users
 # cannot write. Nothing else needs to lie beside it; the rest is for reading and for the menu.
-install(TARGETS Tovren tovren-world RUNTIME DESTINATION . COMPONENT Tovren)
+set(TOVREN_PACKAGED_PROGRAMS Tovren tovren-world)
+install(TARGETS ${TOVREN_PACKAGED_PROGRAMS} RUNTIME DESTINATION . COMPONENT Tovren)
+# What a package holds, built by itself: `cmake --build --target packaged` before cpack.
+add_custom_target(packaged DEPENDS ${TOVREN_PACKAGED_PROGRAMS})
 # The release package for Linux carries its Qt in .tovren/ beside Tovren, as Tovren.exe carries
 # it inside; a build from source keeps using the system's.
 option(TOVREN_BUNDLE_QT "Install Tovren with its own Qt in .tovren/ (Linux)" OFF)

@@ -17,7 +17,7 @@ done
 cmake --preset release >/dev/null
 cmake --build --preset release
 cmake --preset windows >/dev/null
-cmake --build --preset windows --target Tovren
+cmake --build --preset windows --target packaged # every program the zip holds, not the tests
 
 rm -rf dist
 for build in release windows; do
