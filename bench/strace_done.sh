@@ -13,8 +13,10 @@ start_private_xvfb "$scratch"
 export XDG_RUNTIME_DIR="$scratch"
 
 cp "$tovren" "$scratch/Tovren"
-# Seen from its path (-y), every call on the link file; -f follows Qt's threads too.
-strace -f -y -o "$scratch/trace" "$scratch/Tovren" &
+# Seen from its path (-y), every call on the link file; -f follows Qt's threads too. A session
+# bus of its own: without one, Qt has D-Bus start a bus daemon that strace would follow and
+# wait for long after Tovren has ended.
+dbus-run-session -- strace -f -y -o "$scratch/trace" "$scratch/Tovren" &
 for _ in $(seq 100); do
     window=$(xdotool search --onlyvisible --name '^Link Map to other Maps!$' 2>/dev/null | head -n 1 || true)
     [[ -n "$window" ]] && break

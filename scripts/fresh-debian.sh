@@ -3,7 +3,8 @@
 # debootstrap (with git and ca-certificates, and sudo for the ordinary user), with no locale set,
 # the project is cloned and the README's test and run commands are used as it says, once by root
 # in /root/tovren and once by an ordinary user with passwordless sudo in their home, each on a
-# fresh copy of the system. The ordinary user also installs Tovren into ~/maps from the source.
+# fresh copy of the system. The ordinary user first installs Tovren into ~/maps from the source,
+# before anything is built, and last takes its menu entry away again.
 # The kind "portable" instead unpacks the Linux release package (made by scripts/release.sh in
 # dist/) on a system with only the X client libraries added, no Qt, and saves with its Tovren,
 # shown on an X server of this machine.
@@ -134,6 +135,17 @@ for user in "${users[@]}"; do
     chroot "$system" chown -R "$name:$name" "$home/tovren"
     took "the system for $user"
 
+    if [[ "$user" == user ]]; then
+        # The first command in this clone: it builds everything it needs by itself.
+        echo "== As $name, before anything is built: mkdir -p ~/maps && scripts/install.sh ~/maps"
+        as_user "$name" "$home" 'mkdir -p ~/maps && tovren/scripts/install.sh ~/maps' ||
+            { echo "FAILED: install.sh from the source tree"; exit 1; }
+        [[ -x "$system$home/maps/Tovren" && -x "$system$home/maps/tovren-world" ]] &&
+            ls "$system$home"/.local/share/applications/tovren-*.desktop >/dev/null ||
+            { echo "FAILED: install.sh left no Tovren, tovren-world or menu entry"; exit 1; }
+        took "install.sh as $name"
+    fi
+
     echo "== As $name in $home/tovren: $test_command"
     as_user "$name" "$home" "cd tovren && $test_command" || { echo "FAILED: the test command as $name"; exit 1; }
     took "the test command as $name"
@@ -145,12 +157,12 @@ for user in "${users[@]}"; do
     took "the run command as $name"
 
     if [[ "$user" == user ]]; then
-        echo "== As $name: mkdir -p ~/maps && scripts/install.sh ~/maps"
-        as_user "$name" "$home" 'mkdir -p ~/maps && tovren/scripts/install.sh ~/maps' ||
-            { echo "FAILED: install.sh from the source tree"; exit 1; }
-        [[ -x "$system$home/maps/Tovren" ]] && ls "$system$home"/.local/share/applications/tovren-*.desktop >/dev/null ||
-            { echo "FAILED: install.sh left no Tovren or no menu entry"; exit 1; }
-        took "install.sh as $name"
+        echo "== As $name: scripts/install.sh --remove ~/maps"
+        as_user "$name" "$home" 'tovren/scripts/install.sh --remove ~/maps' ||
+            { echo "FAILED: install.sh --remove"; exit 1; }
+        ! ls "$system$home"/.local/share/applications/tovren-*.desktop >/dev/null 2>&1 ||
+            { echo "FAILED: install.sh --remove left the menu entry"; exit 1; }
+        took "install.sh --remove as $name"
     fi
     unmount_system
     rm -rf "${work:?}/$user"
