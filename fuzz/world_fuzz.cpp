@@ -1,10 +1,14 @@
 // A world of up to eight maps built from the input, written as link files and read back by the
 // world library, whose findings must hold: every finding names a real map, the one-way links
-// found are exactly the links whose far side leads elsewhere, every dangling text names no map,
-// and no two maps of a region share a cell.
+// found are exactly the links whose far side leads elsewhere, every dangling text names no map;
+// laid out by direction, every map has a cell of its own, every link keeps its direction but
+// those of a loop told as a wrap, and a link counts as straight exactly where no other map lies
+// between its ends on their row or column; on the grid, no two maps of a region share a cell.
 #include "linkstore/linkfile.h"
+#include "world/straightlinks.h"
 #include "world/world.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
@@ -122,10 +126,57 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     check(found == oneWay);
 
+    // Laid out by direction: a cell of its own for every map, in a picture without empty rows.
     std::set<std::tuple<std::size_t, long long, long long>> cells;
     for (const WorldMap& map : world.maps) {
+        check(map.cell.has_value());
+        check(cells.insert({map.region, map.cell->x, map.cell->y}).second);
+    }
+    // Every link keeps its direction, but the links of a pair that a wrap was told of.
+    std::map<std::string, std::size_t> worldIndex;
+    for (std::size_t index = 0; index < count; ++index) {
+        worldIndex[world.maps[index].name] = index;
+    }
+    std::set<std::pair<std::string, std::string>> wrapped;
+    for (const Finding& finding : world.findings) {
+        check(finding.kind != FindingKind::Overlap);
+        if (finding.kind == FindingKind::Wrap) {
+            const WorldMap& owner = world.maps[worldIndex.at(finding.map)];
+            const std::optional<std::size_t> to = owner.neighbour(*finding.direction);
+            check(to.has_value());
+            wrapped.insert(std::minmax(finding.map, world.maps[*to].name));
+        }
+    }
+    const StraightLinks straight(world.maps);
+    for (std::size_t from = 0; from < count; ++from) {
+        const WorldMap& map = world.maps[from];
+        for (const Direction direction : allDirections) {
+            const std::optional<std::size_t> to = map.neighbour(direction);
+            if (!to || *to == from) {
+                continue;
+            }
+            const Cell a = *map.cell;
+            const Cell b = *world.maps[*to].cell;
+            check(keepsItsDirection(a, direction, b) ||
+                  wrapped.count(std::minmax(map.name, world.maps[*to].name)) == 1);
+            // Straight exactly where it runs the way it leads on one row or column with no
+            // other map between; the others are drawn with elbows.
+            const bool across = direction == Direction::Left || direction == Direction::Right;
+            bool clear = keepsItsDirection(a, direction, b) && (across ? a.y == b.y : a.x == b.x);
+            for (long long step = std::min(across ? a.x : a.y, across ? b.x : b.y) + 1;
+                 clear && step < std::max(across ? a.x : a.y, across ? b.x : b.y); ++step) {
+                clear = cells.count({map.region, across ? step : a.x, across ? a.y : step}) == 0;
+            }
+            check(straight.isStraight(from, direction) == clear);
+        }
+    }
+
+    // On the grid: no two maps of a region on one cell.
+    const World grid = readWorld(folder(), LayoutRule::Grid);
+    std::set<std::tuple<std::size_t, long long, long long>> gridCells;
+    for (const WorldMap& map : grid.maps) {
         if (map.cell) {
-            check(cells.insert({map.region, map.cell->x, map.cell->y}).second);
+            check(gridCells.insert({map.region, map.cell->x, map.cell->y}).second);
         }
     }
     return 0;

@@ -48,6 +48,10 @@ echo "== Save and load (Google Benchmark)"
 "$build/bench/linkfile_bench" --benchmark_min_time=0.2
 
 echo
+echo "== The layout of worlds like real ones (rectangles of different sizes), by direction"
+"$build/bench/layout_bench" 50 1000 10000 100000
+
+echo
 echo "== The world check at size: tovren-world check --json against reading every link file"
 bench/world_bench.py "$build/worldtool/tovren-world" "$build/bench/read_folder"
 

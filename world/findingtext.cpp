@@ -107,6 +107,26 @@ std::string wouldNeedTwoCells(const std::string& leader, Direction direction,
            ", but other links put it at " + cellText(placed);
 }
 
+std::string wrapsAround(Direction way, const std::string& start,
+                        const std::vector<std::string>& through, std::size_t length) {
+    std::string text = "going " + std::string(directionName(way)) + " from " + shownInText(start);
+    if (!through.empty()) {
+        text += " through ";
+        const std::size_t unnamed = length - through.size();
+        for (std::size_t at = 0; at < through.size(); ++at) {
+            if (at > 0) {
+                text += at + 1 == through.size() && unnamed == 0 ? " and " : ", ";
+            }
+            text += shownInText(through[at]);
+        }
+        if (unnamed > 0) {
+            text +=
+                " and " + std::to_string(unnamed) + (unnamed == 1 ? " other map" : " other maps");
+        }
+    }
+    return text + " leads back to " + shownInText(start) + ": the world wraps around here";
+}
+
 std::string shareACell(const std::string& first, const std::string& second, Cell cell) {
     return shownInText(first) + " and " + shownInText(second) + " fall on the same cell " +
            cellText(cell);

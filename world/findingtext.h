@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace tovren {
 
@@ -22,6 +23,10 @@ std::string unreadableFile(const std::string& map, const FileFailure& failure);
 std::string wouldNeedTwoCells(const std::string& leader, Direction direction,
                               const std::string& led, const std::string& moved, Cell placed,
                               Cell wanted);
+// A loop of links: going `way` from `start` through `length` maps, of which `through` names the
+// first, leads back to `start`.
+std::string wrapsAround(Direction way, const std::string& start,
+                        const std::vector<std::string>& through, std::size_t length);
 std::string shareACell(const std::string& first, const std::string& second, Cell cell);
 
 } // namespace tovren

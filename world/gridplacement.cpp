@@ -1,4 +1,4 @@
-#include "world/placement.h"
+#include "world/gridplacement.h"
 
 #include "world/findingtext.h"
 
@@ -24,10 +24,10 @@ struct Edge {
     long long sign;
 };
 
-class Layout {
+class GridLayout {
 public:
     // Every map's links both ways, in one array: a map's edges lie from first_[map] on.
-    explicit Layout(std::vector<WorldMap>& maps) : maps_(maps), first_(maps.size() + 1, 0) {
+    explicit GridLayout(std::vector<WorldMap>& maps) : maps_(maps), first_(maps.size() + 1, 0) {
         forEachLink([&](std::size_t from, Direction, std::size_t to) {
             ++first_[from + 1];
             ++first_[to + 1];
@@ -162,8 +162,8 @@ private:
 
 } // namespace
 
-std::vector<Finding> placeMaps(std::vector<WorldMap>& maps, std::size_t& regionCount) {
-    return Layout(maps).place(regionCount);
+std::vector<Finding> placeOnGrid(std::vector<WorldMap>& maps, std::size_t& regionCount) {
+    return GridLayout(maps).place(regionCount);
 }
 
 } // namespace tovren

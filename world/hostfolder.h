@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -19,8 +20,9 @@ struct LinkFileEntry {
 // The folder as an absolute path, without a trailing separator unless it is a root.
 std::string absoluteFolder(const std::string& folder);
 
-// The link file entries of a folder, not of its subfolders. Throws FolderFailure.
-std::vector<LinkFileEntry> listLinkFiles(const std::string& folder);
+// Calls back with each link file entry of a folder, not of its subfolders, as the listing
+// finds it. Throws FolderFailure.
+void listLinkFiles(const std::string& folder, const std::function<void(LinkFileEntry&&)>& found);
 
 // Equal for two names that name the same file in one folder: byte for byte on Linux, letter
 // case aside on Windows.

@@ -6,6 +6,8 @@
 #include "world/worldreader.h"
 
 #include <algorithm>
+#include <exception>
+#include <thread>
 #include <tuple>
 #include <unordered_map>
 
@@ -45,7 +47,7 @@ public:
 
 private:
     const ReadMaps& read_;
-    std::optional<std::unordered_map<std::string, std::string>> byLooseName_; // when needed
+    std::optional<std::unordered_map<std::string, std::size_t>> byLooseName_; // when needed
 
     void judgeLink(std::size_t index, Direction direction, std::vector<Finding>& findings) {
         const WorldMap& map = read_.maps[index];
@@ -79,15 +81,16 @@ private:
     std::optional<std::string> suggestionFor(const std::string& text) {
         if (!byLooseName_) {
             byLooseName_.emplace();
-            for (const WorldMap& map : read_.maps) {
-                byLooseName_->try_emplace(looseName(map.name), map.name);
+            byLooseName_->reserve(read_.maps.size());
+            for (std::size_t index = 0; index < read_.maps.size(); ++index) {
+                byLooseName_->try_emplace(looseName(read_.maps[index].name), index);
             }
         }
         const auto found = byLooseName_->find(looseName(text));
-        if (found == byLooseName_->end() || found->second == text) {
+        if (found == byLooseName_->end() || read_.maps[found->second].name == text) {
             return std::nullopt;
         }
-        return found->second;
+        return read_.maps[found->second].name;
     }
 };
 
@@ -101,14 +104,34 @@ int directionRank(const Finding& finding) {
 
 } // namespace
 
-World readWorld(const std::string& folder) {
+World readWorld(const std::string& folder, LayoutRule layout) {
     ReadMaps read = readMaps(folder);
     World world;
     world.folder = shownName(read.folder);
-    Judge(read).judge(world.findings);
-    std::vector<Finding> overlaps = placeMaps(read.maps, world.regionCount);
-    world.findings.insert(world.findings.end(), std::make_move_iterator(overlaps.begin()),
-                          std::make_move_iterator(overlaps.end()));
+    world.layout = layout;
+    // The layout and the judging only read what the other writes of each map, if anything: the
+    // layout sets cells and regions, the judge reads names and links. They go side by side.
+    std::vector<Finding> placed;
+    std::exception_ptr placingFailed;
+    std::thread placing([&] {
+        try {
+            placed = placeMaps(read.maps, world.regionCount, layout);
+        } catch (...) {
+            placingFailed = std::current_exception();
+        }
+    });
+    try {
+        Judge(read).judge(world.findings);
+    } catch (...) {
+        placing.join();
+        throw;
+    }
+    placing.join();
+    if (placingFailed) {
+        std::rethrow_exception(placingFailed);
+    }
+    world.findings.insert(world.findings.end(), std::make_move_iterator(placed.begin()),
+                          std::make_move_iterator(placed.end()));
     std::stable_sort(world.findings.begin(), world.findings.end(),
                      [](const Finding& a, const Finding& b) {
                          return std::forward_as_tuple(severityRank(a), a.map, directionRank(a)) <
@@ -126,6 +149,8 @@ const char* findingKindName(FindingKind kind) {
         return "dangling";
     case FindingKind::Unreadable:
         return "unreadable";
+    case FindingKind::Wrap:
+        return "wrap";
     case FindingKind::Overlap:
         break;
     }

@@ -14,7 +14,7 @@
 
 namespace tovren {
 
-// A place on the world's grid, counted in maps: going right is x + 1, going down is y + 1.
+// A place on the picture of the world, counted in cells: right is x + 1, down is y + 1.
 struct Cell {
     long long x = 0;
     long long y = 0;
@@ -31,7 +31,7 @@ struct WorldMap {
     // The map each direction leads to, as an index into World::maps; none where the text is
     // empty or names no link file.
     std::array<std::optional<std::size_t>, 4> neighbours;
-    std::optional<Cell> cell; // none where the links give it no cell of its own
+    std::optional<Cell> cell; // none where the grid gives it no cell of its own
     std::size_t region = 0;   // counted from 1; maps joined by links, directly or not, share one
 
     // The neighbour text of one direction; empty when the file cannot be loaded.
@@ -44,7 +44,7 @@ struct WorldMap {
     }
 };
 
-enum class FindingKind { OneWay, Dangling, Unreadable, Overlap };
+enum class FindingKind { OneWay, Dangling, Unreadable, Wrap, Overlap };
 enum class Severity { Error, Warning };
 
 // Something wrong with the world, for people: the map it is about, the direction and the
@@ -57,15 +57,27 @@ struct Finding {
     std::string message;
 
     Severity severity() const {
-        return kind == FindingKind::Overlap ? Severity::Warning : Severity::Error;
+        return kind == FindingKind::Overlap || kind == FindingKind::Wrap ? Severity::Warning
+                                                                         : Severity::Error;
     }
 };
+
+// How the maps are laid out on the picture.
+// - ByDirection: a link says on which side a map lies, not how far: where A leads right to B,
+//   B's cell is right of A's (x greater), and so on; every map of a region gets a cell of its
+//   own, as many links as can be are straight, and only a loop of links that leads back to
+//   where it started (a world that wraps around) is cut, and told as a wrap.
+// - Grid: every map is one screen of one size, so each link is one step: right is x + 1, down
+//   y + 1, from the first map of each region by name at 0, 0. Maps that would fall on one cell,
+//   or need two, get no cell and are told as overlaps.
+enum class LayoutRule { ByDirection, Grid };
 
 struct World {
     std::string folder;            // absolute, UTF-8 for showing
     std::vector<WorldMap> maps;    // sorted by name
     std::vector<Finding> findings; // errors first, then by map name and up, down, left, right
     std::size_t regionCount = 0;
+    LayoutRule layout = LayoutRule::ByDirection;
 
     std::size_t count(Severity severity) const {
         std::size_t counted = 0;
@@ -83,12 +95,14 @@ public:
 };
 
 // Reads every link file of the folder (not its subfolders) through the link file store, as
-// Tovren's Load reads it, follows every neighbour text as Load would resolve it, and tells what
-// is wrong: one-way links, links to no link file, files that cannot be loaded, and maps that
-// cannot be laid out on one grid. Throws FolderFailure when the folder cannot be listed.
-TOVREN_WORLD_API World readWorld(const std::string& folder);
+// Tovren's Load reads it, follows every neighbour text as Load would resolve it, lays the maps
+// out by the rule, and tells what is wrong: one-way links, links to no link file, files that
+// cannot be loaded, and loops that wrap around (or, on the grid, maps that overlap). Throws
+// FolderFailure when the folder cannot be listed.
+TOVREN_WORLD_API World readWorld(const std::string& folder,
+                                 LayoutRule layout = LayoutRule::ByDirection);
 
-// "one-way", "dangling", "unreadable" or "overlap".
+// "one-way", "dangling", "unreadable", "wrap" or "overlap".
 TOVREN_WORLD_API const char* findingKindName(FindingKind kind);
 
 } // namespace tovren

@@ -4,7 +4,13 @@
 #include "world/hostfolder.h"
 
 #include <algorithm>
+#include <atomic>
+#include <condition_variable>
+#include <exception>
+#include <iterator>
+#include <mutex>
 #include <numeric>
+#include <thread>
 #include <unordered_map>
 
 namespace tovren {
@@ -35,38 +41,208 @@ std::optional<FileFailure> loadInto(WorldMap& map) {
     return std::nullopt;
 }
 
+// Calls work(first, last) on stretches of [0, count) on as many threads as the machine has
+// cores, this one among them; a failure other than the files' own is thrown here.
+template <typename Work> void onEveryCore(std::size_t count, Work work) {
+    constexpr std::size_t stretch = 64;
+    const std::size_t threads = std::min<std::size_t>(
+        std::max(1U, std::thread::hardware_concurrency()), (count + stretch - 1) / stretch);
+    std::atomic<std::size_t> next{0};
+    std::exception_ptr failure;
+    std::atomic<bool> failed{false};
+    const auto share = [&] {
+        try {
+            for (std::size_t first = next.fetch_add(stretch); first < count && !failed;
+                 first = next.fetch_add(stretch)) {
+                work(first, std::min(count, first + stretch));
+            }
+        } catch (...) {
+            if (!failed.exchange(true)) {
+                failure = std::current_exception();
+            }
+        }
+    };
+    std::vector<std::thread> helpers;
+    for (std::size_t helper = 1; helper < threads; ++helper) {
+        helpers.emplace_back(share);
+    }
+    share();
+    for (std::thread& helper : helpers) {
+        helper.join();
+    }
+    if (failure) {
+        std::rethrow_exception(failure);
+    }
+}
+
+// Loads a folder's files while its listing goes on: the listing hands out stretches of entries
+// as it finds them to helpers on the other cores, and once it is done, this thread loads too.
+class LoadingLine {
+public:
+    explicit LoadingLine(const std::string& folder) : folder_(folder) {}
+
+    std::vector<WorldMap> run() {
+        std::vector<std::thread> helpers;
+        for (unsigned helper = 1; helper < std::max(1U, std::thread::hardware_concurrency());
+             ++helper) {
+            helpers.emplace_back([this] { help(); });
+        }
+        std::exception_ptr listingFailed;
+        try {
+            std::vector<LinkFileEntry> stretch;
+            listLinkFiles(folder_, [&](LinkFileEntry&& entry) {
+                stretch.push_back(std::move(entry));
+                if (stretch.size() == stretchSize) {
+                    hand(std::move(stretch));
+                    stretch.clear();
+                }
+            });
+            hand(std::move(stretch));
+        } catch (...) {
+            listingFailed = std::current_exception();
+        }
+        {
+            const std::lock_guard<std::mutex> guard(lock_);
+            listed_ = true;
+        }
+        ready_.notify_all();
+        help();
+        for (std::thread& helper : helpers) {
+            helper.join();
+        }
+        for (const std::exception_ptr& failure : {listingFailed, loadingFailed_}) {
+            if (failure) {
+                std::rethrow_exception(failure);
+            }
+        }
+        std::size_t count = 0;
+        for (const std::vector<WorldMap>& stretch : loaded_) {
+            count += stretch.size();
+        }
+        std::vector<WorldMap> maps;
+        maps.reserve(count);
+        for (std::vector<WorldMap>& stretch : loaded_) {
+            std::move(stretch.begin(), stretch.end(), std::back_inserter(maps));
+            std::vector<WorldMap>().swap(stretch); // its room back at once
+        }
+        return maps;
+    }
+
+private:
+    static constexpr std::size_t stretchSize = 64;
+
+    const std::string& folder_;
+    std::mutex lock_;
+    std::condition_variable ready_;
+    std::vector<std::vector<LinkFileEntry>> waiting_;
+    std::vector<std::vector<WorldMap>> loaded_;
+    bool listed_ = false;
+    std::exception_ptr loadingFailed_; // other than the files' own failures: memory, say
+
+    void hand(std::vector<LinkFileEntry>&& stretch) {
+        if (stretch.empty()) {
+            return;
+        }
+        {
+            const std::lock_guard<std::mutex> guard(lock_);
+            waiting_.push_back(std::move(stretch));
+        }
+        ready_.notify_one();
+    }
+
+    void help() {
+        for (;;) {
+            std::vector<LinkFileEntry> stretch;
+            {
+                std::unique_lock<std::mutex> guard(lock_);
+                ready_.wait(guard, [&] { return !waiting_.empty() || listed_; });
+                if (waiting_.empty()) {
+                    return;
+                }
+                stretch = std::move(waiting_.back());
+                waiting_.pop_back();
+            }
+            std::vector<WorldMap> maps;
+            try {
+                maps.reserve(stretch.size());
+                for (LinkFileEntry& entry : stretch) {
+                    maps.push_back(loadFolderMap(folder_, std::move(entry)));
+                }
+            } catch (...) {
+                const std::lock_guard<std::mutex> guard(lock_);
+                loadingFailed_ = std::current_exception();
+                continue;
+            }
+            const std::lock_guard<std::mutex> guard(lock_);
+            loaded_.push_back(std::move(maps));
+        }
+    }
+};
+
 class Reader {
 public:
-    explicit Reader(const std::string& folder) {
-        read_.folder = absoluteFolder(folder);
-        std::vector<LinkFileEntry> entries = listLinkFiles(read_.folder);
-        std::vector<std::string> shown;
-        shown.reserve(entries.size());
-        for (const LinkFileEntry& entry : entries) {
-            shown.push_back(shownName(entry.mapName));
-        }
-        std::vector<std::size_t> order(entries.size());
+    Reader(const std::string& folder, std::vector<WorldMap> loaded) {
+        read_.folder = folder;
+        const std::size_t count = loaded.size();
+        std::vector<std::size_t> order(count);
         std::iota(order.begin(), order.end(), std::size_t{0});
         std::sort(order.begin(), order.end(),
-                  [&](std::size_t a, std::size_t b) { return shown[a] < shown[b]; });
-        read_.maps.reserve(entries.size());
-        byName_.reserve(entries.size());
-        for (const std::size_t listed : order) {
-            addFolderMap(entries[listed], std::move(shown[listed]));
+                  [&](std::size_t a, std::size_t b) { return loaded[a].name < loaded[b].name; });
+        // Put in order where they are: a second array of maps would double the memory.
+        std::vector<bool> placed(count, false);
+        for (std::size_t start = 0; start < count; ++start) {
+            if (placed[start]) {
+                continue;
+            }
+            WorldMap first = std::move(loaded[start]);
+            std::size_t at = start;
+            for (; order[at] != start; at = order[at]) {
+                loaded[at] = std::move(loaded[order[at]]);
+                placed[at] = true;
+            }
+            loaded[at] = std::move(first);
+            placed[at] = true;
+        }
+        read_.maps = std::move(loaded);
+        keys_.resize(count);
+        onEveryCore(count, [&](std::size_t first, std::size_t last) {
+            for (std::size_t at = first; at < last; ++at) {
+                keys_[at] = nameKey(read_.maps[at].linkText);
+            }
+        });
+        byName_.reserve(count);
+        for (std::size_t at = 0; at < count; ++at) {
+            byName_.emplace(keys_[at], at);
         }
         const std::optional<std::string> probe = placeOf(linkFilePath(read_.folder, ""));
         folderPlace_ = probe ? std::string(folderOfPlace(*probe)) : std::string();
     }
 
     ReadMaps take() {
-        // Texts may reach maps outside the folder, whose texts are followed in turn.
+        // Names within the folder first, on every core, as looking them up changes nothing;
+        // then the texts that reach into other folders, which may add the maps found there and
+        // whose texts are followed in turn.
         const std::size_t folderMaps = read_.maps.size();
+        onEveryCore(folderMaps, [&](std::size_t first, std::size_t last) {
+            for (std::size_t index = first; index < last; ++index) {
+                WorldMap& map = read_.maps[index];
+                for (const Direction direction : allDirections) {
+                    const std::string& text = map.text(direction);
+                    if (!text.empty() && !hasSeparator(text)) {
+                        map.neighbours[static_cast<std::size_t>(direction)] =
+                            inFolder(nameKey(text));
+                    }
+                }
+            }
+        });
         for (std::size_t index = 0; index < read_.maps.size(); ++index) {
             for (const Direction direction : allDirections) {
                 // A copy: following a text may add maps, and move the ones there are.
                 const std::string text = read_.maps[index].text(direction);
-                const std::optional<std::size_t> target = follow(index, direction, text);
-                read_.maps[index].neighbours[static_cast<std::size_t>(direction)] = target;
+                if (hasSeparator(text) || index >= folderMaps) {
+                    read_.maps[index].neighbours[static_cast<std::size_t>(direction)] =
+                        follow(index, direction, text);
+                }
             }
         }
         if (read_.maps.size() > folderMaps) {
@@ -78,29 +254,11 @@ public:
 private:
     ReadMaps read_;
     std::string folderPlace_;
-    std::unordered_map<std::string, std::size_t> byName_;  // maps of the folder, by name key
-    std::unordered_map<std::string, std::size_t> byPlace_; // maps outside it, by place
+    std::vector<std::string> keys_;                            // of the folder's maps
+    std::unordered_map<std::string_view, std::size_t> byName_; // maps of the folder, by key
+    std::unordered_map<std::string, std::size_t> byPlace_;     // maps outside it, by place
 
-    void addFolderMap(const LinkFileEntry& entry, std::string shown) {
-        WorldMap& map = read_.maps.emplace_back();
-        map.name = std::move(shown);
-        map.linkText = entry.mapName;
-        map.path = linkFilePath(read_.folder, entry.mapName);
-        byName_.emplace(nameKey(entry.mapName), read_.maps.size() - 1);
-        switch (entry.type) {
-        case LinkFileEntry::Type::Folder:
-            map.failure = refusal(map.path, "it is a folder, not a file");
-            break;
-        case LinkFileEntry::Type::Other:
-            map.failure = refusal(map.path, "it is a device or a pipe, not a file");
-            break;
-        case LinkFileEntry::Type::File:
-            map.failure = loadInto(map);
-            break;
-        }
-    }
-
-    std::optional<std::size_t> inFolder(const std::string& key) const {
+    std::optional<std::size_t> inFolder(std::string_view key) const {
         const auto found = byName_.find(key);
         return found != byName_.end() ? std::optional(found->second) : std::nullopt;
     }
@@ -170,8 +328,36 @@ private:
 
 } // namespace
 
+WorldMap loadFolderMap(const std::string& folder, LinkFileEntry entry) {
+    WorldMap map;
+    map.name = shownName(entry.mapName);
+    map.path = linkFilePath(folder, entry.mapName);
+    map.linkText = std::move(entry.mapName);
+    switch (entry.type) {
+    case LinkFileEntry::Type::Folder:
+        map.failure = refusal(map.path, "it is a folder, not a file");
+        break;
+    case LinkFileEntry::Type::Other:
+        map.failure = refusal(map.path, "it is a device or a pipe, not a file");
+        break;
+    case LinkFileEntry::Type::File:
+        map.failure = loadInto(map);
+        break;
+    }
+    return map;
+}
+
+std::vector<WorldMap> loadFolder(const std::string& folder) {
+    return LoadingLine(folder).run();
+}
+
+ReadMaps readMaps(const std::string& folder, std::vector<WorldMap> loaded) {
+    return Reader(folder, std::move(loaded)).take();
+}
+
 ReadMaps readMaps(const std::string& folder) {
-    return Reader(folder).take();
+    const std::string absolute = absoluteFolder(folder);
+    return readMaps(absolute, loadFolder(absolute));
 }
 
 } // namespace tovren

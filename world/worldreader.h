@@ -1,5 +1,6 @@
 #pragma once
 
+#include "world/hostfolder.h"
 #include "world/world.h"
 
 #include <cstddef>
@@ -19,8 +20,20 @@ struct ReadMaps {
     std::map<std::pair<std::size_t, Direction>, FileFailure> danglingFailures;
 };
 
-// Lists the folder, loads every link file once, and follows every neighbour text, loading the
-// link files outside the folder that texts reach. Throws FolderFailure.
+// Loads one entry of the folder (absolute) through the store, as a map with its name as shown,
+// its link text, its path, and its links or why they could not be loaded; a folder or a device
+// is refused unopened.
+WorldMap loadFolderMap(const std::string& folder, LinkFileEntry entry);
+
+// Lists the folder (absolute) and loads every link file once, while the listing goes on, on as
+// many threads as the machine has cores, each file on its own. Throws FolderFailure.
+std::vector<WorldMap> loadFolder(const std::string& folder);
+
+// The world of a folder's maps as loaded: sorted by name, and every neighbour text followed,
+// loading the link files outside the folder that texts reach.
+ReadMaps readMaps(const std::string& folder, std::vector<WorldMap> loaded);
+
+// Lists the folder, loads every link file, and follows every text. Throws FolderFailure.
 ReadMaps readMaps(const std::string& folder);
 
 } // namespace tovren

@@ -18,8 +18,9 @@ namespace tovren {
 
 namespace {
 
-World readFolder(const std::string& folder) {
-    return readWorld(folder.empty() ? programDirectory() : folder);
+World readFolder(const std::string& folder, bool grid = false) {
+    return readWorld(folder.empty() ? programDirectory() : folder,
+                     grid ? LayoutRule::Grid : LayoutRule::ByDirection);
 }
 
 int statusOf(const World& world, bool strict) {
@@ -71,7 +72,7 @@ std::string picturePath(const World& world, const std::string& chosen) {
 } // namespace
 
 int checkWorld(const CheckOptions& options) {
-    const World world = readFolder(options.folder);
+    const World world = readFolder(options.folder, options.grid);
     if (options.json) {
         writeJsonReport(world, std::cout);
     } else {
@@ -81,7 +82,7 @@ int checkWorld(const CheckOptions& options) {
 }
 
 int drawWorld(const DrawOptions& options) {
-    const World world = readFolder(options.folder);
+    const World world = readFolder(options.folder, options.grid);
     const std::string picture = picturePath(world, options.picture);
     if (!writeFile(picture, [&](std::ostream& out) { writeSvgPicture(world, out); })) {
         return cannotDoIt;
@@ -90,8 +91,8 @@ int drawWorld(const DrawOptions& options) {
     return worldIsSound;
 }
 
-int showWorld(const std::string& folder) {
-    const World world = readFolder(folder);
+int showWorld(const DrawOptions& options) {
+    const World world = readFolder(options.folder, options.grid);
     const std::string picture = picturePath(world, {});
     if (!writeFile(picture, [&](std::ostream& out) { writeSvgPicture(world, out); })) {
         return cannotDoIt;
@@ -116,7 +117,7 @@ int exportToTiled(const ExportOptions& options) {
     }
     TiledExport how{options.worldFile, std::stoll(parts[1]), std::stoll(parts[2]),
                     options.mapSuffix};
-    const World world = readFolder(options.folder);
+    const World world = readFolder(options.folder, options.grid);
     const std::vector<std::string> unplaced = unplacedMaps(world);
     if (!unplaced.empty() && !options.skipUnplaced) {
         std::cerr << "tovren-world: these maps have no cell of their own, so the world cannot be "

@@ -17,17 +17,19 @@ struct CheckOptions {
     std::string folder;
     bool json = false;
     bool strict = false;
+    bool grid = false; // laid out as a grid of equal screens, overlaps told
 };
 int checkWorld(const CheckOptions& options);
 
 struct DrawOptions {
     std::string folder;
     std::string picture; // empty for world.svg in the folder
+    bool grid = false;
 };
 int drawWorld(const DrawOptions& options);
 
 // Draws the picture into the folder, opens it in the desktop's viewer and prints the check.
-int showWorld(const std::string& folder);
+int showWorld(const DrawOptions& options);
 
 struct ExportOptions {
     std::string folder;
@@ -35,6 +37,7 @@ struct ExportOptions {
     std::string mapSize; // WIDTHxHEIGHT
     std::string mapSuffix = ".tmx";
     bool skipUnplaced = false;
+    bool grid = false;
 };
 int exportToTiled(const ExportOptions& options);
 

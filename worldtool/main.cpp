@@ -12,6 +12,9 @@ namespace {
 
 constexpr const char* folderHelp =
     "The folder of link files, not its subfolders (default: the folder of this program)";
+constexpr const char* gridHelp =
+    "Lays the world out as a grid of equal screens, one step per link, and tells the maps "
+    "that overlap there";
 
 int run(const std::vector<std::string>& arguments) {
     using namespace tovren;
@@ -24,9 +27,11 @@ int run(const std::vector<std::string>& arguments) {
 
     CheckOptions check;
     CLI::App* checkCommand = app.add_subcommand(
-        "check", "Tells every one-way, dangling and unreadable link and every overlap");
+        "check",
+        "Tells every one-way, dangling and unreadable link and every loop that wraps around");
     checkCommand->add_flag("--json", check.json, "Writes one JSON document instead of lines");
     checkCommand->add_flag("--strict", check.strict, "Warnings fail the check too");
+    checkCommand->add_flag("--grid", check.grid, gridHelp);
     checkCommand->add_option("FOLDER", check.folder, folderHelp);
     checkCommand->callback([&] {
         command = [&] {
@@ -38,6 +43,7 @@ int run(const std::vector<std::string>& arguments) {
     CLI::App* drawCommand = app.add_subcommand("draw", "Draws the world as an SVG picture");
     drawCommand->add_option("-o,--output", draw.picture,
                             "The picture's file (default: world.svg in the folder)");
+    drawCommand->add_flag("--grid", draw.grid, gridHelp);
     drawCommand->add_option("FOLDER", draw.folder, folderHelp);
     drawCommand->callback([&] {
         command = [&] {
@@ -45,13 +51,14 @@ int run(const std::vector<std::string>& arguments) {
         };
     });
 
-    std::string showFolder;
+    DrawOptions show;
     CLI::App* showCommand = app.add_subcommand(
         "show", "Draws the world into world.svg in the folder, opens it and prints the check");
-    showCommand->add_option("FOLDER", showFolder, folderHelp);
+    showCommand->add_flag("--grid", show.grid, gridHelp);
+    showCommand->add_option("FOLDER", show.folder, folderHelp);
     showCommand->callback([&] {
         command = [&] {
-            return showWorld(showFolder);
+            return showWorld(show);
         };
     });
 
@@ -66,8 +73,10 @@ int run(const std::vector<std::string>& arguments) {
         ->required();
     exportCommand->add_option("--map-suffix", exporting.mapSuffix,
                               "Added to each map's name to name its Tiled map (default .tmx)");
+    exportCommand->add_flag("--grid", exporting.grid, gridHelp);
     exportCommand->add_flag("--skip-unplaced", exporting.skipUnplaced,
-                            "Leaves out the maps without a cell of their own instead of refusing");
+                            "With --grid, leaves out the maps without a cell of their own instead "
+                            "of refusing");
     exportCommand->add_option("FOLDER", exporting.folder, folderHelp);
     exportCommand->callback([&] {
         command = [&] {

@@ -1,8 +1,10 @@
 #include "worldtool/report.h"
 
+#include <exception>
 #include <nlohmann/json.hpp>
 #include <ostream>
 #include <string>
+#include <thread>
 
 namespace tovren {
 
@@ -27,7 +29,7 @@ json nullOr(const std::optional<std::string>& text) {
 // than writing it.
 class MapWriter {
 public:
-    explicit MapWriter(std::ostream& out) : out_(out) {
+    MapWriter() {
         line_["name"] = "";
         for (const Direction direction : allDirections) {
             line_[std::string(directionName(direction))] = "";
@@ -36,7 +38,7 @@ public:
         line_["region"] = 0;
     }
 
-    void write(const WorldMap& map) {
+    void write(const WorldMap& map, std::string& out) {
         auto member = line_.begin();
         setText(*member++, map.name);
         for (const Direction direction : allDirections) {
@@ -57,11 +59,10 @@ public:
             cell[1] = map.cell->y;
         }
         *member = map.region;
-        out_ << line_.dump(-1, ' ', false, json::error_handler_t::replace);
+        out += line_.dump(-1, ' ', false, json::error_handler_t::replace);
     }
 
 private:
-    std::ostream& out_;
     json line_;
 
     static void setText(json& member, const std::string& text) {
@@ -96,27 +97,60 @@ void writeTextReport(const World& world, std::ostream& out) {
         << counted(world.count(Severity::Warning), "warning", "warnings") << '\n';
 }
 
-void writeJsonReport(const World& world, std::ostream& out) {
+void writeJsonReport(const World& world, std::ostream& out, std::optional<std::uint64_t> version) {
     // Written a member at a time: a large world's whole document would take far more memory
     // than the world itself. Every text is UTF-8 already; a stray byte is replaced, never fatal.
     const auto dump = [](const json& value) {
         return value.dump(-1, ' ', false, json::error_handler_t::replace);
     };
     out << "{\n  \"folder\": " << dump(json(world.folder)) << ",\n  \"maps\": [";
-    MapWriter mapWriter(out);
-    const char* separator = "\n    ";
-    for (const WorldMap& map : world.maps) {
-        out << separator;
-        mapWriter.write(map);
-        separator = ",\n    ";
+    // The second half of the maps is written into memory on a core of its own while the first
+    // goes out line by line, then follows it.
+    const std::size_t half = world.maps.size() / 2;
+    const auto writeMaps = [&](std::size_t first, std::size_t last, std::string& text,
+                               std::ostream* streamed) {
+        MapWriter writer;
+        for (std::size_t at = first; at < last; ++at) {
+            text += at == 0 ? "\n    " : ",\n    ";
+            writer.write(world.maps[at], text);
+            if (streamed != nullptr) {
+                *streamed << text;
+                text.clear();
+            }
+        }
+    };
+    std::string secondHalf;
+    std::exception_ptr failed;
+    std::thread writing([&] {
+        try {
+            writeMaps(half, world.maps.size(), secondHalf, nullptr);
+        } catch (...) {
+            failed = std::current_exception();
+        }
+    });
+    std::string line;
+    try {
+        writeMaps(0, half, line, &out);
+    } catch (...) {
+        writing.join();
+        throw;
     }
+    writing.join();
+    if (failed) {
+        std::rethrow_exception(failed);
+    }
+    out << secondHalf;
     out << (world.maps.empty() ? "],\n" : "\n  ],\n") << "  \"findings\": [";
-    separator = "\n    ";
+    const char* separator = "\n    ";
     for (const Finding& finding : world.findings) {
         out << separator << dump(findingJson(finding));
         separator = ",\n    ";
     }
-    out << (world.findings.empty() ? "]\n}\n" : "\n  ]\n}\n");
+    out << (world.findings.empty() ? "]" : "\n  ]");
+    if (version) {
+        out << ",\n  \"version\": " << *version;
+    }
+    out << "\n}\n";
 }
 
 } // namespace tovren

@@ -1,8 +1,11 @@
 #include "worldtool/svgpicture.h"
 
+#include "world/straightlinks.h"
+#include "worldtool/embeddedfiles.h"
 #include "worldtool/regionlayout.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <ostream>
 #include <string>
@@ -23,9 +26,8 @@ constexpr int lineHeight = 18;
 constexpr std::size_t longestBoxName = 18; // characters
 constexpr std::size_t longestStubName = 12;
 constexpr long long unplacedPerRow = 8;
-
-constexpr const char* warningColour = "#e07000";
-constexpr const char* errorColour = "#d00000";
+constexpr double stubLength = 44;
+constexpr double laneSpacing = 4; // between elbows that share a gap between boxes
 
 struct Point {
     double x = 0;
@@ -90,15 +92,28 @@ std::string number(double value) {
     return text;
 }
 
-Point step(Direction direction) {
-    const GridStep way = stepOf(direction);
-    return {double(way.x), double(way.y)};
+// "1 map", "2 maps".
+std::string counted(std::size_t count, const std::string& what) {
+    return std::to_string(count) + ' ' + what + (count == 1 ? "" : "s");
+}
+
+bool isAcross(Direction direction) {
+    return direction == Direction::Left || direction == Direction::Right;
+}
+
+// Points as the d of an SVG path: a line through them.
+std::string pathThrough(const std::vector<Point>& points) {
+    std::string d;
+    for (const Point& point : points) {
+        d += (d.empty() ? "M" : " L") + number(point.x) + ',' + number(point.y);
+    }
+    return d;
 }
 
 class Picture {
 public:
     Picture(const World& world, std::ostream& out)
-        : world_(world), out_(out), corners_(world.maps.size()) {
+        : world_(world), out_(out), straight_(world.maps), corners_(world.maps.size()) {
         const std::vector<RegionPlace> regions = placeRegions(world);
         long long columns = 0;
         long long rows = 0;
@@ -133,25 +148,30 @@ public:
 
     void write() {
         out_ << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-             << "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" << number(width_)
-             << "\" height=\"" << number(height_) << "\" viewBox=\"0 0 " << number(width_) << ' '
-             << number(height_) << "\" font-family=\"sans-serif\" font-size=\"13\">\n"
+             << "<svg xmlns=\"http://www.w3.org/2000/svg\" class=\"world\" width=\""
+             << number(width_) << "\" height=\"" << number(height_) << "\" viewBox=\"0 0 "
+             << number(width_) << ' ' << number(height_) << "\">\n"
              << "<title>" << xml("The world of " + world_.folder) << "</title>\n"
-             << "<defs><marker id=\"arrow\" viewBox=\"0 0 10 10\" refX=\"9\" refY=\"5\" "
-                "markerWidth=\"8\" markerHeight=\"8\" orient=\"auto-start-reverse\">"
-                "<path d=\"M0,0 L10,5 L0,10 z\" fill=\""
-             << warningColour << "\"/></marker></defs>\n"
-             << "<rect width=\"100%\" height=\"100%\" fill=\"white\"/>\n";
+             << "<style>\n"
+             << embeddedFile("picture.css") << "</style>\n"
+             << "<defs>" << arrowhead("arrow", "arrowhead")
+             << arrowhead("around", "arrowhead around") << "</defs>\n"
+             << "<rect class=\"background\" width=\"100%\" height=\"100%\"/>\n";
         writeLegend();
+        out_ << "<g class=\"links\">\n";
         for (std::size_t index = 0; index < world_.maps.size(); ++index) {
             writeLinks(index);
         }
+        out_ << "</g>\n<g class=\"maps\">\n";
         for (std::size_t index = 0; index < world_.maps.size(); ++index) {
             writeBox(index);
         }
+        out_ << "</g>\n";
         if (!unplacedIndices_.empty()) {
-            out_ << "<text x=\"" << margin << "\" y=\"" << number(unplacedTop_ - 12) << "\" fill=\""
-                 << errorColour << "\">Maps that have no cell of their own (overlap):</text>\n";
+            out_ << "<text class=\"findings\" x=\"" << margin << "\" y=\""
+                 << number(unplacedTop_ - 12)
+                 << "\"><tspan class=\"error\">Maps that have no cell of their own "
+                    "(overlap):</tspan></text>\n";
         }
         writeFindings();
         out_ << "</svg>\n";
@@ -160,6 +180,7 @@ public:
 private:
     const World& world_;
     std::ostream& out_;
+    const StraightLinks straight_;
     std::vector<Point> corners_; // each box's top-left corner
     std::vector<std::size_t> unplacedIndices_;
     double unplacedTop_ = 0;
@@ -167,15 +188,68 @@ private:
     double width_ = 0;
     double height_ = 0;
 
-    Point edge(std::size_t index, Direction direction) const {
-        const Point way = step(direction);
+    static std::string arrowhead(const char* id, const char* style) {
+        return std::string("<marker id=\"") + id +
+               "\" viewBox=\"0 0 10 10\" refX=\"9\" refY=\"5\" markerWidth=\"8\" "
+               "markerHeight=\"8\" orient=\"auto-start-reverse\"><path class=\"" +
+               style + "\" d=\"M0,0 L10,5 L0,10 z\"/></marker>";
+    }
+
+    // The middle of one side of a map's box.
+    Point side(std::size_t index, Direction direction) const {
+        const GridStep way = stepOf(direction);
         return {corners_[index].x + boxWidth / 2.0 * (1 + way.x),
                 corners_[index].y + boxHeight / 2.0 * (1 + way.y)};
     }
 
-    void line(Point from, Point to, const std::string& style) {
-        out_ << "<line x1=\"" << number(from.x) << "\" y1=\"" << number(from.y) << "\" x2=\""
-             << number(to.x) << "\" y2=\"" << number(to.y) << "\" " << style << "/>\n";
+    // A link that is not straight: out of one box's side into the gap beside it, along gaps
+    // between the boxes, and into the other box's facing side, never across a box. Elbows that
+    // share a gap are set a few pixels apart.
+    std::vector<Point> elbow(std::size_t from, Direction direction, std::size_t to) const {
+        const bool across = isAcross(direction);
+        const GridStep way = stepOf(direction);
+        const double sign = across ? way.x : way.y;
+        const double gap = across ? (pitchX - boxWidth) / 2.0 : (pitchY - boxHeight) / 2.0;
+        const double crossGap = across ? (pitchY - boxHeight) / 2.0 : (pitchX - boxWidth) / 2.0;
+        const double lane =
+            double(static_cast<long long>((from * 4 + std::size_t(direction)) % 5) - 2) *
+            laneSpacing;
+        // Along the link's axis (a) and across it (b).
+        const auto a = [&](Point p) {
+            return across ? p.x : p.y;
+        };
+        const auto b = [&](Point p) {
+            return across ? p.y : p.x;
+        };
+        const auto point = [&](double along, double beside) {
+            return across ? Point{along, beside} : Point{beside, along};
+        };
+        const Point exit = side(from, direction);
+        const Point entry = side(to, opposite(direction));
+        const double firstGap = a(exit) + sign * gap + lane;
+        const double lastGap = a(entry) - sign * gap + lane;
+        if (std::abs(firstGap - lastGap) < 2 * laneSpacing + 1) {
+            const double middle = (firstGap + lastGap) / 2;
+            return {exit, point(middle, b(exit)), point(middle, b(entry)), entry};
+        }
+        // Across the rows (or columns) between, in the gap next to the far box, on its near side.
+        const double farStart = b(corners_[to]);
+        const double farSize = across ? boxHeight : boxWidth;
+        const double crossing =
+            (b(entry) < b(exit) ? farStart + farSize + crossGap : farStart - crossGap) + lane;
+        return {exit,
+                point(firstGap, b(exit)),
+                point(firstGap, crossing),
+                point(lastGap, crossing),
+                point(lastGap, b(entry)),
+                entry};
+    }
+
+    void linkPath(const std::string& style, std::size_t from, Direction direction,
+                  const std::vector<Point>& points, bool arrow) {
+        out_ << "<path class=\"link " << style << "\" data-map=\"" << from << "\" data-direction=\""
+             << directionName(direction) << "\" d=\"" << pathThrough(points) << '"'
+             << (arrow ? " marker-end=\"url(#arrow)\"" : "") << "/>\n";
     }
 
     void writeLinks(std::size_t index) {
@@ -191,110 +265,134 @@ private:
                 continue;
             }
             const WorldMap& far = world_.maps[*target];
+            if (world_.layout == LayoutRule::ByDirection &&
+                !keepsItsDirection(*map.cell, direction, *far.cell)) {
+                writeAround(index, direction, far.name);
+                continue;
+            }
             const bool backAgain = far.neighbour(opposite(direction)) == index;
             if (backAgain && *target < index) {
                 continue; // drawn from the other end
             }
-            const Point from = edge(index, direction);
-            const Point to = edge(*target, opposite(direction));
+            const std::vector<Point> points =
+                straight_.isStraight(index, direction)
+                    ? std::vector<Point>{side(index, direction), side(*target, opposite(direction))}
+                    : elbow(index, direction, *target);
             if (backAgain) {
-                line(from, to, "stroke=\"#404040\" stroke-width=\"2\"");
+                linkPath("both-ways", index, direction, points, false);
             } else if (far.links) {
-                line(from, to,
-                     std::string("stroke=\"") + warningColour +
-                         "\" stroke-width=\"2\" marker-end=\"url(#arrow)\"");
+                linkPath("one-way", index, direction, points, true);
             } else {
-                line(from, to, "stroke=\"#909090\" stroke-width=\"1.5\"");
+                linkPath("to-unreadable", index, direction, points, false);
             }
         }
     }
 
     void writeDangling(std::size_t index, Direction direction, const std::string& text) {
-        const Point way = step(direction);
-        const Point from = edge(index, direction);
+        const GridStep way = stepOf(direction);
+        const Point from = side(index, direction);
         const double stubWidth = 104;
         const double stubHeight = 22;
         const Point centre{from.x + way.x * (12 + stubWidth / 2),
                            from.y + way.y * (12 + stubHeight / 2)};
         const Point reached{centre.x - way.x * stubWidth / 2, centre.y - way.y * stubHeight / 2};
-        line(from, reached, std::string("stroke=\"") + errorColour + "\" stroke-width=\"2\"");
-        out_ << "<g><title>" << xml(text) << "</title><rect x=\""
-             << number(centre.x - stubWidth / 2) << "\" y=\"" << number(centre.y - stubHeight / 2)
-             << "\" width=\"" << stubWidth << "\" height=\"" << stubHeight
-             << "\" fill=\"#fff4f4\" stroke=\"" << errorColour
-             << "\" stroke-dasharray=\"4 3\"/><text x=\"" << number(centre.x) << "\" y=\""
-             << number(centre.y + 4) << "\" text-anchor=\"middle\" font-size=\"11\">"
-             << xml(shortened(text, longestStubName)) << "</text></g>\n";
+        out_ << "<g class=\"dangling\" data-map=\"" << index << "\" data-direction=\""
+             << directionName(direction) << "\"><title>" << xml(text)
+             << "</title><path class=\"stub\" d=\"" << pathThrough({from, reached})
+             << "\"/><rect class=\"box\" x=\"" << number(centre.x - stubWidth / 2) << "\" y=\""
+             << number(centre.y - stubHeight / 2) << "\" width=\"" << stubWidth << "\" height=\""
+             << stubHeight << "\"/><text class=\"name\" x=\"" << number(centre.x) << "\" y=\""
+             << number(centre.y + 4) << "\">" << xml(shortened(text, longestStubName))
+             << "</text></g>\n";
+    }
+
+    // A link cut where the world wraps around: it leads on out of the picture, named.
+    void writeAround(std::size_t index, Direction direction, const std::string& target) {
+        const GridStep way = stepOf(direction);
+        const Point from = side(index, direction);
+        const Point to{from.x + way.x * stubLength, from.y + way.y * stubLength};
+        const Point label{to.x + way.x * 4, to.y + (way.y > 0 ? 14 : (way.y < 0 ? -6 : 4))};
+        const char* anchor = way.x > 0 ? "start" : (way.x < 0 ? "end" : "middle");
+        out_ << "<g class=\"wrap\" data-map=\"" << index << "\" data-direction=\""
+             << directionName(direction) << "\"><title>"
+             << xml("leads " + std::string(directionName(direction)) + " to " + target +
+                    ", around the world")
+             << "</title><path class=\"stub\" d=\"" << pathThrough({from, to})
+             << "\" marker-end=\"url(#around)\"/><text class=\"name\" x=\"" << number(label.x)
+             << "\" y=\"" << number(label.y) << "\" text-anchor=\"" << anchor << "\">"
+             << xml(shortened(target, longestStubName)) << "</text></g>\n";
     }
 
     void writeBox(std::size_t index) {
         const WorldMap& map = world_.maps[index];
         const Point corner = corners_[index];
-        const bool unreadable = !map.links;
-        const bool unplaced = !map.cell;
-        out_ << "<g><title>" << xml(map.name.empty() ? "(the file .link)" : map.name)
-             << "</title><rect x=\"" << number(corner.x) << "\" y=\"" << number(corner.y)
-             << "\" width=\"" << boxWidth << "\" height=\"" << boxHeight << "\" rx=\"6\" fill=\""
-             << (unreadable ? "#e8e8e8" : "#eaf2ff") << "\" stroke=\""
-             << (unplaced ? errorColour : "#404040") << "\" stroke-width=\"" << (unplaced ? 3 : 1.5)
-             << "\"/>";
-        if (unreadable) {
-            out_ << "<path d=\"M" << number(corner.x) << ',' << number(corner.y) << " l" << boxWidth
-                 << ',' << boxHeight << " m0," << -boxHeight << " l" << -boxWidth << ','
-                 << boxHeight << "\" stroke=\"" << errorColour << "\" stroke-width=\"2\"/>";
+        std::string style = "map";
+        style += map.links ? "" : " unreadable";
+        style += map.cell ? "" : " unplaced";
+        out_ << "<g class=\"" << style << "\" data-map=\"" << index << "\"><title>"
+             << xml(map.name.empty() ? "(the file .link)" : map.name)
+             << "</title><rect class=\"box\" x=\"" << number(corner.x) << "\" y=\""
+             << number(corner.y) << "\" width=\"" << boxWidth << "\" height=\"" << boxHeight
+             << "\" rx=\"6\"/>";
+        if (!map.links) {
+            out_ << "<path class=\"cross\" d=\"M" << number(corner.x) << ',' << number(corner.y)
+                 << " l" << boxWidth << ',' << boxHeight << " m0," << -boxHeight << " l"
+                 << -boxWidth << ',' << boxHeight << "\"/>";
         }
-        out_ << "<text x=\"" << number(corner.x + boxWidth / 2.0) << "\" y=\""
-             << number(corner.y + boxHeight / 2.0 + 5) << "\" text-anchor=\"middle\""
-             << (unreadable ? " text-decoration=\"line-through\"" : "") << '>'
+        out_ << "<text class=\"name\" x=\"" << number(corner.x + boxWidth / 2.0) << "\" y=\""
+             << number(corner.y + boxHeight / 2.0 + 5) << "\">"
              << xml(shortened(map.name, longestBoxName)) << "</text></g>\n";
+    }
+
+    void legendText(int x, int y, const char* text) {
+        out_ << "<text x=\"" << x << "\" y=\"" << y + 14 << "\">" << text << "</text>";
     }
 
     void writeLegend() {
         const int y = margin;
-        out_ << "<g font-size=\"12\">"
-             << "<rect x=\"" << margin << "\" y=\"" << y
-             << "\" width=\"40\" height=\"20\" rx=\"4\" "
-                "fill=\"#eaf2ff\" stroke=\"#404040\"/><text x=\""
-             << margin + 48 << "\" y=\"" << y + 14 << "\">a map</text>";
-        line({double(margin + 130), y + 10.0}, {double(margin + 170), y + 10.0},
-             "stroke=\"#404040\" stroke-width=\"2\"");
-        out_ << "<text x=\"" << margin + 178 << "\" y=\"" << y + 14
-             << "\">leads there and back</text>";
-        line({double(margin + 340), y + 10.0}, {double(margin + 380), y + 10.0},
-             std::string("stroke=\"") + warningColour +
-                 "\" stroke-width=\"2\" marker-end=\"url(#arrow)\"");
-        out_ << "<text x=\"" << margin + 388 << "\" y=\"" << y + 14
-             << "\">one-way: does not lead back</text>";
         const int y2 = y + 34;
-        out_ << "<rect x=\"" << margin << "\" y=\"" << y2
-             << "\" width=\"40\" height=\"20\" fill=\"#fff4f4\" stroke=\"" << errorColour
-             << "\" stroke-dasharray=\"4 3\"/><text x=\"" << margin + 48 << "\" y=\"" << y2 + 14
-             << "\">no such link file</text>"
-             << "<rect x=\"" << margin + 200 << "\" y=\"" << y2
-             << "\" width=\"40\" height=\"20\" fill=\"#e8e8e8\" stroke=\"#404040\"/><path d=\"M"
-             << margin + 200 << ',' << y2 << " l40,20 m0,-20 l-40,20\" stroke=\"" << errorColour
-             << "\" stroke-width=\"2\"/><text x=\"" << margin + 248 << "\" y=\"" << y2 + 14
-             << "\">cannot be loaded</text>"
-             << "<rect x=\"" << margin + 400 << "\" y=\"" << y2
-             << "\" width=\"40\" height=\"20\" rx=\"4\" fill=\"#eaf2ff\" stroke=\"" << errorColour
-             << "\" stroke-width=\"3\"/><text x=\"" << margin + 448 << "\" y=\"" << y2 + 14
-             << "\">no cell of its own (overlap)</text></g>\n";
+        out_ << "<g class=\"legend\"><g class=\"map\"><rect class=\"box\" x=\"" << margin
+             << "\" y=\"" << y << "\" width=\"40\" height=\"20\" rx=\"4\"/></g>";
+        legendText(margin + 48, y, "a map");
+        out_ << "<path class=\"link both-ways\" d=\"M" << margin + 130 << ',' << y + 10
+             << " l40,0\"/>";
+        legendText(margin + 178, y, "leads there and back");
+        out_ << "<path class=\"link one-way\" d=\"M" << margin + 340 << ',' << y + 10
+             << " l40,0\" marker-end=\"url(#arrow)\"/>";
+        legendText(margin + 388, y, "one-way: does not lead back");
+        out_ << "<g class=\"dangling\"><rect class=\"box\" x=\"" << margin << "\" y=\"" << y2
+             << "\" width=\"40\" height=\"20\"/></g>";
+        legendText(margin + 48, y2, "no such link file");
+        out_ << "<g class=\"map unreadable\"><rect class=\"box\" x=\"" << margin + 200 << "\" y=\""
+             << y2 << "\" width=\"40\" height=\"20\"/><path class=\"cross\" d=\"M" << margin + 200
+             << ',' << y2 << " l40,20 m0,-20 l-40,20\"/></g>";
+        legendText(margin + 248, y2, "cannot be loaded");
+        if (world_.layout == LayoutRule::Grid) {
+            out_ << "<g class=\"map unplaced\"><rect class=\"box\" x=\"" << margin + 400
+                 << "\" y=\"" << y2 << "\" width=\"40\" height=\"20\" rx=\"4\"/></g>";
+            legendText(margin + 448, y2, "no cell of its own (overlap)");
+        } else {
+            out_ << "<g class=\"wrap\"><path class=\"stub\" d=\"M" << margin + 400 << ',' << y2 + 10
+                 << " l40,0\" marker-end=\"url(#around)\"/></g>";
+            legendText(margin + 448, y2, "leads on around the world (wrap)");
+        }
+        out_ << "</g>\n";
     }
 
     void writeFindings() {
         double y = findingsTop_ + lineHeight;
-        out_ << "<g font-size=\"13\"><text x=\"" << margin << "\" y=\"" << number(y)
-             << "\" font-weight=\"bold\">"
-             << xml(std::to_string(world_.maps.size()) + " maps in " +
-                    std::to_string(world_.regionCount) +
-                    " regions: " + std::to_string(world_.count(Severity::Error)) + " errors, " +
-                    std::to_string(world_.count(Severity::Warning)) + " warnings")
+        out_ << "<g class=\"findings\"><text class=\"summary\" x=\"" << margin << "\" y=\""
+             << number(y) << "\">"
+             << xml(counted(world_.maps.size(), "map") + " in " +
+                    counted(world_.regionCount, "region") + ": " +
+                    counted(world_.count(Severity::Error), "error") + ", " +
+                    counted(world_.count(Severity::Warning), "warning"))
              << "</text>\n";
         for (const Finding& finding : world_.findings) {
             y += lineHeight;
             const bool error = finding.severity() == Severity::Error;
-            out_ << "<text x=\"" << margin << "\" y=\"" << number(y) << "\" fill=\""
-                 << (error ? errorColour : warningColour) << "\">"
+            out_ << "<text class=\"" << (error ? "error" : "warning") << "\" x=\"" << margin
+                 << "\" y=\"" << number(y) << "\">"
                  << xml(std::string(error ? "error: " : "warning: ") +
                         findingKindName(finding.kind) + ": " + finding.message)
                  << "</text>\n";

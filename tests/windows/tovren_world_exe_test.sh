@@ -20,8 +20,8 @@ python3 - "$world/out" <<'PYTHON' || fail "the JSON document: $(cat "$world/out"
 import json, sys
 document = json.load(open(sys.argv[1], encoding="utf-8"))
 assert [m["name"] for m in document["maps"]] == ["Köln", "map1"], document["maps"]
-assert document["maps"][1]["right"] == "Köln" and document["maps"][1]["cell"] == [-1, 0]
-assert document["maps"][0]["cell"] == [0, 0] and document["findings"] == []
+assert document["maps"][1]["right"] == "Köln" and document["maps"][1]["cell"] == [0, 0]
+assert document["maps"][0]["cell"] == [1, 0] and document["findings"] == []
 PYTHON
 
 echo "-- a dangling link fails the check; a folder that is not there cannot be checked"

@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
 # tovren-world as map builders and CI scripts use it. check: the lines and the summary, the JSON
-# document, the exit statuses, the program's own folder by default, and a save in progress.
-# One small world with every kind of finding then serves draw (rendered by rsvg-convert), show,
-# export (rendered by Tiled's tmxrasterizer) and mirror.
-# Usage: worldtool_test.sh PATH_TO_TOVREN_WORLD
+# document, the exit statuses, the grid's overlaps with --grid, the program's own folder by
+# default, and a save in progress. One small world with every kind of finding then serves draw
+# (rendered by rsvg-convert), show, export (rendered by Tiled's tmxrasterizer) and mirror; and a
+# generated world like a real game's is drawn and exported whole.
+# Usage: worldtool_test.sh PATH_TO_TOVREN_WORLD PATH_TO_GENERATE_WORLD
 set -euo pipefail
 export LC_ALL=C.UTF-8
 tool=$(realpath "$1")
+generate=$(realpath "$2")
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 fail() { echo "FAILED: $*" >&2; exit 1; }
@@ -18,7 +20,7 @@ world="$scratch/world"
 mkdir "$world" && cd "$world"
 record map1 '' map2 '' map3  # right to map3, which leads nowhere back
 record map2 map1 '' '' ''
-record map3 '' '' map1 map1  # map1 left of it, and map1 right of it: two cells
+record map3 '' '' map1 map1  # map1 left of it, and map1 right of it: a loop
 record map4 Map9 '' '' ''
 record map9 '' '' '' ''
 printf 'a\r\nb\r\n' >short.link
@@ -26,10 +28,15 @@ printf 'a\r\nb\r\n' >short.link
 expected="error: one-way: map3 leads right to map1, but map1 leads nowhere left
 error: dangling: map4 leads up to Map9, which has no link file; did you mean map9?
 error: unreadable: short cannot be loaded: Input past end of file: $world/short.link (the file has fewer than four lines)
-warning: overlap: map3 leads right to map1, which would put map3 at (-1, 0), but other links put it at (1, 0)
+warning: wrap: going right from map1 through map3 leads back to map1: the world wraps around here
 6 maps in 4 regions: 3 errors, 1 warning"
 [[ "$(cat "$scratch/out")" == "$expected" ]] || fail "the lines:
 $(cat "$scratch/out")"
+
+echo "-- --grid: one step per link, and the maps that overlap there instead of the loop"
+[[ $(status_of "$tool" check --grid .) == 1 ]] || fail "--grid: exit status"
+[[ "$(tail -n 2 "$scratch/out")" == "warning: overlap: map3 leads right to map1, which would put map3 at (-1, 0), but other links put it at (1, 0)
+6 maps in 4 regions: 3 errors, 1 warning" ]] || fail "--grid: $(cat "$scratch/out")"
 
 echo "-- the same as one JSON document with exactly the members promised"
 [[ $(status_of "$tool" check --json "$world") == 1 ]] || fail "JSON: exit status"
@@ -42,15 +49,16 @@ names = [entry["name"] for entry in document["maps"]]
 assert names == ["map1", "map2", "map3", "map4", "map9", "short"], names
 for entry in document["maps"]:
     assert set(entry) == {"name", "up", "down", "left", "right", "cell", "region"}, entry
-map1, map3, short = document["maps"][0], document["maps"][2], document["maps"][5]
+map1, map2, map3, short = (document["maps"][i] for i in (0, 1, 2, 5))
+# map2 above map1, map3 right of map1 (its way back left is the loop's link that was cut).
 assert (map1["up"], map1["down"], map1["right"], map1["cell"]) == ("", "map2", "map3", [0, 0]), map1
-assert map3["cell"] is None and map3["region"] == map1["region"], map3
+assert map2["cell"] == [0, 1] and map3["cell"] == [1, 0] and map3["region"] == map1["region"], map3
 assert short["up"] is None and short["cell"] == [0, 0], short
 kinds = [(f["kind"], f["severity"], f["map"], f["direction"], f["target"]) for f in document["findings"]]
 assert kinds == [("one-way", "error", "map3", "right", "map1"),
                  ("dangling", "error", "map4", "up", "Map9"),
                  ("unreadable", "error", "short", None, None),
-                 ("overlap", "warning", "map3", "right", "map1")], kinds
+                 ("wrap", "warning", "map3", "right", "map1")], kinds
 assert all(set(f) == {"kind", "severity", "map", "direction", "target", "message"}
            for f in document["findings"])
 PYTHON
@@ -99,7 +107,7 @@ record south hub '' west ''
 record west '' '' '' hub                # south's left leads here, west's right elsewhere
 record '<b>&"x"' '' '' '' hub
 printf 'a\r\n' >broken.link
-record a '' '' c b                      # a ring: overlap
+record a '' '' c b                      # a ring: it wraps around
 record b '' '' a c
 record c '' '' b a
 [[ $(status_of "$tool" draw . -o "$scratch/faults.svg") == 0 ]] || fail "draw: $(cat "$scratch/err")"
@@ -112,11 +120,23 @@ titles = {element.text for element in root.iter(svg + "title")}
 assert {"hub", '<b>&"x"', "broken", "Nowhere"} <= titles, titles
 texts = [element.text for element in root.iter(svg + "text")]
 assert "error: one-way: east leads right to far, but far leads nowhere left" in texts, texts
-assert any(t.startswith("warning: overlap:") for t in texts), texts
-lines = list(root.iter(svg + "line"))
-assert any(l.get("marker-end") == "url(#arrow)" for l in lines), "no one-way arrow"
-assert any(r.get("stroke-dasharray") for r in root.iter(svg + "rect")), "no dangling box"
-assert root.iter(svg + "path"), "no crossed-out box"
+assert any(t.startswith("warning: wrap: going right from a through") for t in texts), texts
+classes = lambda kind: [e for e in root.iter(svg + kind) if e.get("class")]
+def having(kind, style):
+    return [e for e in classes(kind) if style in e.get("class").split()]
+assert any(p.get("marker-end") == "url(#arrow)" for p in having("path", "one-way")), "no arrow"
+assert having("g", "dangling") and having("g", "wrap"), "no dangling stub, or no wrap around"
+assert having("path", "cross"), "no crossed-out box"
+assert not having("g", "unplaced"), "a map without a cell"
+# Every map's box at a place of its own, and every link of horizontal and vertical strokes.
+boxes = {(r.get("x"), r.get("y")) for g in having("g", "map") for r in g.iter(svg + "rect")
+         if g.get("data-map") is not None}
+assert len(boxes) == len([g for g in having("g", "map") if g.get("data-map") is not None]), boxes
+for path in [p for p in having("path", "link") if p.get("data-map") is not None]:
+    points = [tuple(map(float, p.split(","))) for p in path.get("d")[1:].split(" L")]
+    assert all(a[0] == b[0] or a[1] == b[1] for a, b in zip(points, points[1:])), path.get("d")
+style = root.find(svg + "style").text
+assert ".link.one-way" in style and ".map .box" in style, "no stylesheet in the picture"
 PYTHON
 [[ $(status_of "$tool" draw .) == 0 && -s world.svg ]] || fail "draw: no world.svg in the folder"
 
@@ -130,8 +150,8 @@ rm world.svg
 grep -q "^error: one-way: east leads right to far" "$scratch/out" || fail "show: no check printed"
 
 echo "-- export: a Tiled world that tmxrasterizer renders to the world's bounding box"
-[[ $(status_of "$tool" export --tiled "$scratch/t/faults.world" --map-size 64x32 .) == 1 ]] ||
-    fail "export took a world with overlaps"
+[[ $(status_of "$tool" export --grid --tiled "$scratch/t/faults.world" --map-size 64x32 .) == 1 ]] ||
+    fail "export --grid took a world with overlaps"
 grep -q -x "  b" "$scratch/err" && [[ ! -e "$scratch/t/faults.world" ]] || fail "export: $(cat "$scratch/err")"
 for arguments in "--tiled x.world" "--tiled x.world --map-size 64" "--tiled x.world --map-size 0x5" \
     "--map-size 64x32"; do
@@ -139,7 +159,7 @@ for arguments in "--tiled x.world" "--tiled x.world --map-size 64" "--tiled x.wo
     [[ $(status_of "$tool" export $arguments .) == 2 && ! -e x.world ]] || fail "export $arguments"
 done
 mkdir -p "$scratch/t"
-[[ $(status_of "$tool" export --tiled "$scratch/t/faults.world" --map-size 64x32 --skip-unplaced .) == 0 ]] ||
+[[ $(status_of "$tool" export --grid --tiled "$scratch/t/faults.world" --map-size 64x32 --skip-unplaced .) == 0 ]] ||
     fail "export --skip-unplaced: $(cat "$scratch/err")"
 grep -q "^left out, without a cell of its own: b$" "$scratch/out" || fail "$(cat "$scratch/out")"
 tile='<?xml version="1.0" encoding="UTF-8"?>
@@ -181,4 +201,24 @@ after=$(cat ./*.link | od -An -tx1)
 [[ $(status_of "$tool" mirror --write .) == 0 ]] && grep -q "^0 links in 0 maps mended" "$scratch/out" &&
     [[ "$(cat ./*.link | od -An -tx1)" == "$after" ]] || fail "a second --write changed something"
 
-echo "11 passed, 0 failed"
+echo "-- a world like a real game's: checked sound, drawn with every map in place, exported whole"
+mkdir "$scratch/real"
+"$generate" "$scratch/real" 300 5 >/dev/null
+[[ $(status_of "$tool" check --strict "$scratch/real") == 0 ]] || fail "a sound world: $(cat "$scratch/out")"
+grep -q -x "[0-9]* maps in [0-9]* regions*: 0 errors, 0 warnings" "$scratch/out" || fail "$(cat "$scratch/out")"
+[[ $(status_of "$tool" draw "$scratch/real" -o "$scratch/real.svg") == 0 ]] || fail "draw: $(cat "$scratch/err")"
+rsvg-convert "$scratch/real.svg" -o "$scratch/real.png" || fail "rsvg-convert cannot render it"
+! grep -q 'class="map[^"]*unplaced' "$scratch/real.svg" || fail "a map of a sound world drawn without its cell"
+[[ $(status_of "$tool" export --tiled "$scratch/real.world" --map-size 640x480 "$scratch/real") == 0 ]] ||
+    fail "export: $(cat "$scratch/err")"
+python3 - "$scratch/real.world" "$scratch/real" <<'PYTHON' || fail "the Tiled world"
+import json, os, sys
+maps = json.load(open(sys.argv[1], encoding="utf-8"))["maps"]
+names = sorted(f[:-5] + ".tmx" for f in os.listdir(sys.argv[2]) if f.endswith(".link"))
+assert sorted(os.path.basename(m["fileName"]) for m in maps) == names, "not every map"
+assert all((m["width"], m["height"]) == (640, 480) and m["x"] % 640 == 0 and m["y"] % 480 == 0
+           for m in maps)
+assert len({(m["x"], m["y"]) for m in maps}) == len(maps), "maps on top of one another"
+PYTHON
+
+echo "13 passed, 0 failed"

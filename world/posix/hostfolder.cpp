@@ -81,7 +81,7 @@ std::string absoluteFolder(const std::string& folder) {
     return absolute;
 }
 
-std::vector<LinkFileEntry> listLinkFiles(const std::string& folder) {
+void listLinkFiles(const std::string& folder, const std::function<void(LinkFileEntry&&)>& found) {
     const int descriptor = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (descriptor == -1) {
         failToList(folder, errno);
@@ -92,7 +92,6 @@ std::vector<LinkFileEntry> listLinkFiles(const std::string& folder) {
         ::close(descriptor);
         failToList(folder, error);
     }
-    std::vector<LinkFileEntry> entries;
     for (;;) {
         errno = 0;
         const dirent* entry = ::readdir(listing.get());
@@ -100,12 +99,12 @@ std::vector<LinkFileEntry> listLinkFiles(const std::string& folder) {
             if (errno != 0) {
                 failToList(folder, errno);
             }
-            return entries;
+            return;
         }
         const std::string_view name = entry->d_name;
         if (name.ends_with(linkExtension)) {
-            entries.push_back({std::string(name.substr(0, name.size() - linkExtension.size())),
-                               entryType(descriptor, *entry)});
+            found({std::string(name.substr(0, name.size() - linkExtension.size())),
+                   entryType(descriptor, *entry)});
         }
     }
 }

@@ -65,7 +65,7 @@ std::string absoluteFolder(const std::string& folder) {
     return fromWide(full);
 }
 
-std::vector<LinkFileEntry> listLinkFiles(const std::string& folder) {
+void listLinkFiles(const std::string& folder, const std::function<void(LinkFileEntry&&)>& found) {
     const DWORD attributes = ::GetFileAttributesW(toWide(folder).c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) {
         failToList(folder, ::GetLastError());
@@ -73,33 +73,31 @@ std::vector<LinkFileEntry> listLinkFiles(const std::string& folder) {
     if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
         failToList(folder, ERROR_DIRECTORY);
     }
-    WIN32_FIND_DATAW found{};
+    WIN32_FIND_DATAW data{};
     const std::wstring pattern = toWide(folder) + (folder.ends_with('\\') ? L"*" : L"\\*");
-    const HANDLE search = ::FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &found,
+    const HANDLE search = ::FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &data,
                                              FindExSearchNameMatch, nullptr, 0);
-    std::vector<LinkFileEntry> entries;
     if (search == INVALID_HANDLE_VALUE) {
         const DWORD error = ::GetLastError();
         if (error == ERROR_FILE_NOT_FOUND) {
-            return entries;
+            return;
         }
         failToList(folder, error);
     }
     do {
-        const std::wstring_view name = found.cFileName;
+        const std::wstring_view name = data.cFileName;
         if (!endsWithLinkExtension(name)) {
             continue;
         }
-        const bool isFolder = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-        entries.push_back({fromWide(name.substr(0, name.size() - linkExtension.size())),
-                           isFolder ? LinkFileEntry::Type::Folder : LinkFileEntry::Type::File});
-    } while (::FindNextFileW(search, &found));
+        const bool isFolder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        found({fromWide(name.substr(0, name.size() - linkExtension.size())),
+               isFolder ? LinkFileEntry::Type::Folder : LinkFileEntry::Type::File});
+    } while (::FindNextFileW(search, &data));
     const DWORD error = ::GetLastError();
     ::FindClose(search);
     if (error != ERROR_NO_MORE_FILES) {
         failToList(folder, error);
     }
-    return entries;
 }
 
 std::string nameKey(const std::string& mapName) {
