@@ -24,6 +24,10 @@ std::string absoluteFolder(const std::string& folder);
 // finds it. Throws FolderFailure.
 void listLinkFiles(const std::string& folder, const std::function<void(LinkFileEntry&&)>& found);
 
+// The link file entry of one map of the folder, as the listing would give it; none where the
+// folder holds no such entry (or it cannot be looked at, which the store then tells).
+std::optional<LinkFileEntry> linkFileEntry(const std::string& folder, const std::string& mapName);
+
 // Equal for two names that name the same file in one folder: byte for byte on Linux, letter
 // case aside on Windows.
 std::string nameKey(const std::string& mapName);

@@ -105,7 +105,10 @@ int directionRank(const Finding& finding) {
 } // namespace
 
 World readWorld(const std::string& folder, LayoutRule layout) {
-    ReadMaps read = readMaps(folder);
+    return worldOf(readMaps(folder), layout);
+}
+
+World worldOf(ReadMaps read, LayoutRule layout) {
     World world;
     world.folder = shownName(read.folder);
     world.layout = layout;

@@ -36,4 +36,7 @@ ReadMaps readMaps(const std::string& folder, std::vector<WorldMap> loaded);
 // Lists the folder, loads every link file, and follows every text. Throws FolderFailure.
 ReadMaps readMaps(const std::string& folder);
 
+// The world of maps read: judged, and laid out by the rule.
+World worldOf(ReadMaps read, LayoutRule layout);
+
 } // namespace tovren

@@ -3,6 +3,7 @@
 #include "world/world.h"
 #include "worldtool/commandline.h"
 #include "worldtool/commands.h"
+#include "worldtool/editcommand.h"
 
 #include <CLI/CLI.hpp>
 #include <functional>
@@ -84,6 +85,24 @@ int run(const std::vector<std::string>& arguments) {
         };
     });
 
+    EditOptions edit;
+    bool noBrowser = false;
+    CLI::App* editCommand = app.add_subcommand(
+        "edit", "Opens the world in the editor in the browser, served on 127.0.0.1 to this "
+                "machine only, and keeps it up to date as the folder changes");
+    editCommand->add_option("--port", edit.port, "The port to listen on (default: one the "
+                                                 "system picks)");
+    editCommand->add_flag("--no-browser", noBrowser,
+                          "Only prints the address; opens no browser");
+    editCommand->add_flag("--grid", edit.grid, gridHelp);
+    editCommand->add_option("FOLDER", edit.folder, folderHelp);
+    editCommand->callback([&] {
+        command = [&] {
+            edit.openBrowser = !noBrowser;
+            return editWorld(edit);
+        };
+    });
+
     MirrorOptions mirror;
     CLI::App* mirrorCommand = app.add_subcommand(
         "mirror", "Lists, or with --write makes, the links back where a one-way link's far "
@@ -106,7 +125,7 @@ int run(const std::vector<std::string>& arguments) {
         const int status = command();
         std::cout.flush();
         return status;
-    } catch (const std::exception& failure) { // FolderFailure, or no memory for a huge world
+    } catch (const std::exception& failure) { // FolderFailure, a port taken, or no memory
         std::cout.flush();
         std::cerr << "tovren-world: " << failure.what() << '\n';
     }
@@ -120,9 +139,10 @@ int main(int argc, char** argv) {
     tovren::useUtf8Console();
     std::vector<std::string> arguments = tovren::commandLineArguments(argc, argv);
 #ifdef _WIN32
-    // Started with nothing to do, as by a double-click in Explorer: show the world it lies in.
+    // Started with nothing to do, as by a double-click in Explorer: the editor on the world it
+    // lies in.
     if (arguments.size() == 1) {
-        arguments.push_back("show");
+        arguments.push_back("edit");
     }
 #endif
     return run(arguments);

@@ -11,6 +11,7 @@
 #include <cstring>
 #include <spawn.h>
 #include <sys/wait.h>
+#include <thread>
 
 extern char** environ;
 #endif
@@ -27,6 +28,10 @@ std::optional<std::string> openInViewer(const std::string& path) {
                ")";
     }
     return std::nullopt;
+}
+
+std::optional<std::string> openInBrowser(const std::string& url) {
+    return openInViewer(url); // the shell returns once the browser has been asked
 }
 
 #else
@@ -46,6 +51,23 @@ std::optional<std::string> openInViewer(const std::string& path) {
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
         return "xdg-open could not show " + path;
     }
+    return std::nullopt;
+}
+
+std::optional<std::string> openInBrowser(const std::string& url) {
+    std::string program = "xdg-open";
+    std::string address = url;
+    char* arguments[] = {program.data(), address.data(), nullptr};
+    pid_t child = 0;
+    const int error = ::posix_spawnp(&child, program.c_str(), nullptr, nullptr, arguments, environ);
+    if (error != 0) {
+        return "cannot start xdg-open to open the browser: " + std::string(std::strerror(error));
+    }
+    std::thread([child] {
+        int status = 0;
+        while (::waitpid(child, &status, 0) == -1 && errno == EINTR) {
+        }
+    }).detach();
     return std::nullopt;
 }
 

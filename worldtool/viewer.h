@@ -9,4 +9,9 @@ namespace tovren {
 // on Windows. Returns why it could not, or nothing when it did.
 std::optional<std::string> openInViewer(const std::string& path);
 
+// Opens an address in the desktop's browser, the same way, without waiting for the browser:
+// xdg-open may only return once a browser it started has ended. Returns why it could not start
+// it, or nothing when it did.
+std::optional<std::string> openInBrowser(const std::string& url);
+
 } // namespace tovren

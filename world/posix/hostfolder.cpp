@@ -1,6 +1,8 @@
 // Folders and file names on a POSIX host: names are bytes, compared as they are.
 #include "world/hostfolder.h"
 
+#include "linkstore/linkfile.h"
+
 #include "linkstore/hostcodepage.h"
 #include "world/world.h"
 
@@ -107,6 +109,21 @@ void listLinkFiles(const std::string& folder, const std::function<void(LinkFileE
                    entryType(descriptor, *entry)});
         }
     }
+}
+
+std::optional<LinkFileEntry> linkFileEntry(const std::string& folder, const std::string& mapName) {
+    struct stat status {};
+    const std::string path = linkFilePath(folder, mapName);
+    if (::stat(path.c_str(), &status) == 0) {
+        return LinkFileEntry{mapName, typeOf(status.st_mode)};
+    }
+    if (errno == ENOENT || errno == ENOTDIR) {
+        struct stat link {};
+        if (::lstat(path.c_str(), &link) == -1) {
+            return std::nullopt; // gone
+        }
+    }
+    return LinkFileEntry{mapName, LinkFileEntry::Type::File}; // the store tells what is wrong
 }
 
 std::string nameKey(const std::string& mapName) {

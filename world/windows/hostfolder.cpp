@@ -2,6 +2,8 @@
 // that differ in letter case only name one file.
 #include "world/hostfolder.h"
 
+#include "linkstore/linkfile.h"
+
 #include "linkstore/windows/widetext.h"
 #include "world/world.h"
 
@@ -98,6 +100,20 @@ void listLinkFiles(const std::string& folder, const std::function<void(LinkFileE
     if (error != ERROR_NO_MORE_FILES) {
         failToList(folder, error);
     }
+}
+
+std::optional<LinkFileEntry> linkFileEntry(const std::string& folder, const std::string& mapName) {
+    const std::string path = linkFilePath(folder, mapName);
+    const DWORD attributes = ::GetFileAttributesW(toWide(path).c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        const DWORD error = ::GetLastError();
+        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) {
+            return std::nullopt;
+        }
+        return LinkFileEntry{mapName, LinkFileEntry::Type::File}; // the store tells what is wrong
+    }
+    const bool isFolder = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    return LinkFileEntry{mapName, isFolder ? LinkFileEntry::Type::Folder : LinkFileEntry::Type::File};
 }
 
 std::string nameKey(const std::string& mapName) {
