@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Puts Tovren into a folder of maps and adds it to this user's desktop menu, as
-# "Tovren (maps in FOLDER)", with the action "Show the world". Tovren keeps its link files
+# "Tovren (maps in FOLDER)", with the actions "Show the world" and "Edit the world". Tovren keeps its link files
 # beside itself, so each folder of maps gets a copy of its own and an entry of its own. Builds
 # Tovren and tovren-world first when run from the source tree; from an unpacked release it
 # installs the ones beside it, with the Qt the release carries.
@@ -132,6 +132,7 @@ template=$(<"$resources/tovren.desktop.in")
 template=${template//@FOLDER_NAME@/"$(escape_string "$shown")"}
 template=${template//@EXEC@/"$(exec_line "$folder/Tovren")"}
 template=${template//@SHOW_WORLD_EXEC@/"$(exec_line "$folder/tovren-world" show "$folder")"}
+template=${template//@EDIT_WORLD_EXEC@/"$(exec_line "$folder/tovren-world" edit "$folder")"}
 template=${template//@FOLDER@/"$(escape_string "$folder")"}
 template=${template//@ICON@/"$id"}
 printf '%s\n' "$template" >"$entry.new"

@@ -17,8 +17,7 @@ int editWorld(const EditOptions& options) {
                     options.grid ? LayoutRule::Grid : LayoutRule::ByDirection);
     EditServer server(world, options.port, freshToken());
     const std::string url = server.url();
-    std::cout << "Editing the world of " << shownName(world.folder()) << " at " << url
-              << std::endl;
+    std::cout << "Editing the world of " << shownName(world.folder()) << " at " << url << std::endl;
     if (options.openBrowser) {
         if (const std::optional<std::string> failure = openInBrowser(url)) {
             std::cerr << "tovren-world: " << *failure << "; open " << url

@@ -5,8 +5,8 @@
 namespace tovren {
 
 struct EditOptions {
-    std::string folder;         // empty for the folder of this program
-    unsigned short port = 0;    // 0: one the system picks
+    std::string folder;      // empty for the folder of this program
+    unsigned short port = 0; // 0: one the system picks
     bool openBrowser = true;
     bool grid = false;
 };

@@ -8,9 +8,9 @@ namespace {
 
 // d3-zoom and what it needs, each of which adds itself to the global d3, in the order they
 // need each other.
-constexpr std::string_view d3Modules[] = {
-    "d3-dispatch.js", "d3-selection.js", "d3-drag.js",       "d3-color.js", "d3-interpolate.js",
-    "d3-ease.js",     "d3-timer.js",     "d3-transition.js", "d3-zoom.js"};
+constexpr std::string_view d3Modules[] = {"d3-dispatch.js", "d3-selection.js",   "d3-drag.js",
+                                          "d3-color.js",    "d3-interpolate.js", "d3-ease.js",
+                                          "d3-timer.js",    "d3-transition.js",  "d3-zoom.js"};
 
 void replaceAll(std::string& text, std::string_view mark, std::string_view by) {
     for (std::size_t at = text.find(mark); at != std::string::npos;
@@ -24,7 +24,8 @@ void replaceAll(std::string& text, std::string_view mark, std::string_view by) {
 std::string editorPage(const std::string& token, const std::string& nonce) {
     std::string page(embeddedFile("page.html"));
     // The scripts and styles go in last, so that nothing in them is taken for a mark.
-    std::string style = std::string(embeddedFile("picture.css")) + std::string(embeddedFile("page.css"));
+    std::string style =
+        std::string(embeddedFile("picture.css")) + std::string(embeddedFile("page.css"));
     std::string script;
     for (const std::string_view module : d3Modules) {
         script += embeddedFile(module);

@@ -1,6 +1,6 @@
-#include "worldtool/beast.h"
 #include "worldtool/editserver.h"
 
+#include "worldtool/beast.h"
 #include "worldtool/editorpage.h"
 #include "worldtool/folderwatch.h"
 #include "worldtool/saverequest.h"
@@ -34,11 +34,11 @@ using Response = http::response<http::string_body>;
 
 constexpr std::size_t largestBody = 1024 * 1024;
 constexpr std::size_t largestHeader = 16 * 1024;
-constexpr auto requestTime = std::chrono::seconds(30);   // to send a whole request, or go
-constexpr auto lastPageGrace = std::chrono::seconds(30); // a reload comes within it
-constexpr auto firstPageGrace = std::chrono::minutes(2); // a browser may be slow to start
+constexpr auto requestTime = std::chrono::seconds(30);     // to send a whole request, or go
+constexpr auto lastPageGrace = std::chrono::seconds(30);   // a reload comes within it
+constexpr auto firstPageGrace = std::chrono::minutes(2);   // a browser may be slow to start
 constexpr auto settleTime = std::chrono::milliseconds(80); // for a save's writes to settle
-constexpr auto heartbeat = std::chrono::seconds(20);     // finds the pages that went silently
+constexpr auto heartbeat = std::chrono::seconds(20);       // finds the pages that went silently
 constexpr std::size_t mostConnectionsWanted = 4000;
 
 // Beast of Boost 1.74 has views of text of its own.
@@ -218,14 +218,33 @@ private:
             state_ = State::Answering;
             auto kept = std::make_shared<Response>(std::move(response));
             http::async_write(stream_, *kept,
-                              [self = shared_from_this(), kept, closeAfter](
-                                  beast::error_code error, std::size_t) {
-                                  if (error || closeAfter || !kept->keep_alive()) {
+                              [self = shared_from_this(), kept, closeAfter](beast::error_code error,
+                                                                            std::size_t) {
+                                  if (error || !kept->keep_alive()) {
                                       self->close();
+                                  } else if (closeAfter) {
+                                      self->closeAfterReading();
                                   } else if (self->state_ != State::Closed) {
                                       self->read();
                                   }
                               });
+        }
+
+        // Closes once the client has stopped sending (a body refused, say), but no later than a
+        // second from now: closed at once, the rest of its request would reset the connection
+        // and the answer could be lost before the client reads it.
+        void closeAfterReading() {
+            beast::error_code ignored;
+            stream_.socket().shutdown(tcp::socket::shutdown_send, ignored);
+            stream_.expires_after(std::chrono::seconds(1));
+            stream_.async_read_some(asio::buffer(sink_), [self = shared_from_this()](
+                                                             beast::error_code error, std::size_t) {
+                if (error) {
+                    self->close();
+                } else {
+                    self->closeAfterReading();
+                }
+            });
         }
 
         // Turns the connection into a stream of events: a page is open while it lasts.
@@ -237,10 +256,9 @@ private:
                  "Connection: keep-alive\r\n\r\n" +
                  firstEvent);
             // A page sends nothing more: whatever comes is the end of it.
-            stream_.async_read_some(asio::buffer(sink_),
-                                    [self = shared_from_this()](beast::error_code, std::size_t) {
-                                        self->close();
-                                    });
+            stream_.async_read_some(
+                asio::buffer(sink_),
+                [self = shared_from_this()](beast::error_code, std::size_t) { self->close(); });
         }
 
         void send(std::string text) {
@@ -261,7 +279,7 @@ private:
         std::list<std::weak_ptr<Connection>>::iterator place_;
         State state_ = State::Reading;
         std::deque<std::string> queue_;
-        std::array<char, 64> sink_{};
+        std::array<char, 4096> sink_{};
 
         void read() {
             state_ = State::Reading;
@@ -582,7 +600,8 @@ private:
         }
         asio::post(server->io_, [server] { server->stop(); });
         std::unique_lock<std::mutex> guard(server->endLock_);
-        server->endSignal_.wait_for(guard, std::chrono::seconds(5), [server] { return server->ended_; });
+        server->endSignal_.wait_for(guard, std::chrono::seconds(5),
+                                    [server] { return server->ended_; });
         return TRUE;
     }
 

@@ -201,8 +201,9 @@ SaveAnswer LiveWorld::save(const SaveRequest& request) {
         Target target{&save, {}, {}, {}};
         if (save.expect) {
             const auto& maps = world().maps;
-            const auto map = std::find_if(maps.begin(), maps.end(),
-                                          [&](const WorldMap& one) { return one.name == save.map; });
+            const auto map = std::find_if(maps.begin(), maps.end(), [&](const WorldMap& one) {
+                return one.name == save.map;
+            });
             if (map == maps.end()) {
                 return refused(404, "There is no map " + save.map + " in this world.");
             }
@@ -246,11 +247,11 @@ SaveAnswer LiveWorld::save(const SaveRequest& request) {
             names += at == 0 ? "" : (at + 1 == conflicts.size() ? " and " : ", ");
             names += conflicts[at]["map"].get<std::string>();
         }
-        return {409, dumped(json{{"error", "The link file" +
-                                               std::string(conflicts.size() == 1 ? " of " : "s of ") +
-                                               names +
-                                               " changed since the page read it; nothing was saved."},
-                                 {"conflicts", conflicts}})};
+        return {409, dumped(json{
+                         {"error",
+                          "The link file" + std::string(conflicts.size() == 1 ? " of " : "s of ") +
+                              names + " changed since the page read it; nothing was saved."},
+                         {"conflicts", conflicts}})};
     }
 
     // Then each map once, as Tovren's Done saves it; one that fails leaves the others saved.
@@ -267,11 +268,11 @@ SaveAnswer LiveWorld::save(const SaveRequest& request) {
             }
         }
         if (failure) {
-            results.push_back({{"map", target.save->map},
-                               {"saved", false},
-                               {"failure",
-                                {{"kind", kindName(failure->kind())},
-                                 {"description", failure->description()}}}});
+            results.push_back(
+                {{"map", target.save->map},
+                 {"saved", false},
+                 {"failure",
+                  {{"kind", kindName(failure->kind())}, {"description", failure->description()}}}});
             failures += (failures.empty() ? "" : " ") + target.save->map +
                         " was not saved: " + failure->description() + ".";
             continue;

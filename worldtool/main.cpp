@@ -90,10 +90,10 @@ int run(const std::vector<std::string>& arguments) {
     CLI::App* editCommand = app.add_subcommand(
         "edit", "Opens the world in the editor in the browser, served on 127.0.0.1 to this "
                 "machine only, and keeps it up to date as the folder changes");
-    editCommand->add_option("--port", edit.port, "The port to listen on (default: one the "
-                                                 "system picks)");
-    editCommand->add_flag("--no-browser", noBrowser,
-                          "Only prints the address; opens no browser");
+    editCommand->add_option("--port", edit.port,
+                            "The port to listen on (default: one the "
+                            "system picks)");
+    editCommand->add_flag("--no-browser", noBrowser, "Only prints the address; opens no browser");
     editCommand->add_flag("--grid", edit.grid, gridHelp);
     editCommand->add_option("FOLDER", edit.folder, folderHelp);
     editCommand->callback([&] {

@@ -47,9 +47,8 @@ std::optional<std::string> whyNotAPlainName(const std::string& name) {
                std::string(name.find('/') != std::string::npos ? "/" : "\\") +
                ": it would lead into another folder.";
     }
-    if (std::any_of(name.begin(), name.end(), [](char c) {
-            return static_cast<unsigned char>(c) < 0x20 || c == 0x7F;
-        })) {
+    if (std::any_of(name.begin(), name.end(),
+                    [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; })) {
         return "A map's name cannot hold a control character, such as a line break or a tab.";
     }
 #ifdef _WIN32

@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # scripts/install.sh as a map builder uses it, in a throwaway home: Tovren copied into a folder
 # of maps, its menu entry valid and started as a desktop starts it, Done saving beside it;
-# its action "Show the world" drawing the folder's world and opening the picture; a second
-# folder with an entry of its own; --remove taking exactly one entry away; and
-# folders that cannot take Tovren refused with nothing installed.
+# its action "Show the world" drawing the folder's world and opening the picture, and "Edit the
+# world" serving it to the browser; a second folder with an entry of its own; --remove taking
+# exactly one entry away; and folders that cannot take Tovren refused with nothing installed.
 # Usage: install_e2e.sh PATH_TO_TOVREN PATH_TO_TOVREN_WORLD OUTPUT_DIRECTORY
 tovren_built=$1
 world_built=$2
@@ -104,6 +104,27 @@ for _ in $(seq 100); do [[ -s "$scratch/opened" ]] && break; sleep 0.1; done
 [[ "$(cat "$scratch/opened" 2>/dev/null)" == "$maps/world.svg" ]] || fail "the picture was not opened"
 grep -q "<title>(the file .link)</title>" "$maps/world.svg" || fail "the picture has not the map .link"
 
+echo "-- the entry's action \"Edit the world\" serves the folder's world and opens it in the browser"
+grep -q -x "Name=Edit the world" "$entry" || fail "no action to edit the world"
+rm -f "$scratch/opened"
+PATH="$scratch/bin:$PATH" /usr/bin/python3 -c '
+import sys
+from gi.repository import Gio
+Gio.DesktopAppInfo.new_from_filename(sys.argv[1]).launch_action("edit-world", None)
+' "$entry"
+for _ in $(seq 100); do [[ -s "$scratch/opened" ]] && break; sleep 0.1; done
+address=$(cat "$scratch/opened" 2>/dev/null)
+folder_served=$(/usr/bin/python3 -c '
+import json, sys, urllib.parse, urllib.request
+url = urllib.parse.urlsplit(sys.argv[1])
+print(json.load(urllib.request.urlopen(f"http://{url.netloc}/api/world?{url.query}"))["folder"])
+' "$address") || fail "the editor does not answer at $address"
+for process in /proc/[0-9]*; do # the editor started, by its command line: it ends by itself later
+    [[ "$(tr '\0' '\n' <"$process/cmdline" 2>/dev/null | head -n 2)" == "$maps/tovren-world"$'\n'edit ]] &&
+        kill "${process#/proc/}"
+done
+[[ "$folder_served" == "$maps" ]] || fail "the editor serves $folder_served"
+
 echo "-- a second folder gets its own entry; --remove takes away one entry, nothing else"
 other="$scratch/other maps"
 mkdir "$other"
@@ -119,4 +140,4 @@ mkdir "$other"
 [[ "$("$install_sh" --remove "$other")" == "There was no menu entry"* ]] ||
     fail "a second --remove did not say that there was nothing to remove"
 
-echo "5 passed, 0 failed"
+echo "6 passed, 0 failed"

@@ -2,7 +2,8 @@
 # tovren-world.exe under Wine: a world whose link files name a map in the ANSI code page
 # (Windows-1252) is read as Tovren.exe writes it, shown in UTF-8, and told with the same exit
 # statuses as on Linux; its one-way link mended in that code page; drawn and exported; and,
-# started with no arguments as by a double-click, the world of its own folder drawn and shown.
+# started with no arguments as by a double-click, the editor on its own folder, opened in the
+# desktop's browser.
 # Usage: tovren_world_exe_test.sh PATH_TO_TOVREN_WORLD_EXE
 set -euo pipefail
 export LC_ALL=C.UTF-8 WINEDEBUG=-all
@@ -45,10 +46,21 @@ wine "$tool" draw . >/dev/null && grep -q "<title>Köln</title>" world.svg || fa
 wine "$tool" export --tiled t.world --map-size 32x32 . >/dev/null && grep -q '"fileName": "Köln.tmx"' t.world ||
     fail "export: $(cat t.world)"
 
-echo "-- with no arguments, as from Explorer: its own folder's world drawn and the check printed"
+echo "-- with no arguments, as from Explorer: the editor on its own folder, opened in the browser"
 cp "$tool" "$world/tovren-world.exe"
-rm world.svg
-(cd / && wine "$world/tovren-world.exe" >"$world/out" 2>/dev/null) || true # no viewer here
-[[ -s world.svg ]] && grep -q "^6 maps in 3 regions: 0 errors, 0 warnings" "$world/out" ||
-    fail "no picture or no check: $(cat "$world/out")"
+mkdir "$world/bin" # the browser: Wine asks the desktop's, through xdg-open
+printf '#!/bin/sh\nprintf "%%s" "$1" >"%s/opened"\n' "$world" >"$world/bin/xdg-open"
+chmod 755 "$world/bin/xdg-open"
+(cd / && PATH="$world/bin:$PATH" exec wine "$world/tovren-world.exe" >"$world/out" 2>/dev/null) &
+for _ in $(seq 100); do
+    [[ -s "$world/opened" ]] && break
+    sleep 0.1
+done
+first=$(head -n 1 "$world/out" | tr -d '\r')
+pkill -KILL -f "$world/tovren-world.exe" || true
+{ wait; } 2>/dev/null || true
+url=${first##* at }
+[[ "$first" == "Editing the world of Z:${world//\//\\} at http://127.0.0.1:"* ]] ||
+    fail "the first line: $first"
+[[ "$(cat "$world/opened" 2>/dev/null)" == "$url" ]] || fail "the browser was not asked to open $url"
 echo "4 passed, 0 failed"

@@ -72,13 +72,12 @@ private:
             OVERLAPPED overlapped{};
             overlapped.hEvent = arrived;
             ::ResetEvent(arrived);
-            if (!::ReadDirectoryChangesW(folder, buffer.data(), static_cast<DWORD>(buffer.size()),
-                                         FALSE,
-                                         FILE_NOTIFY_CHANGE_FILE_NAME |
-                                             FILE_NOTIFY_CHANGE_DIR_NAME |
-                                             FILE_NOTIFY_CHANGE_LAST_WRITE |
-                                             FILE_NOTIFY_CHANGE_SIZE | FILE_NOTIFY_CHANGE_ATTRIBUTES,
-                                         nullptr, &overlapped, nullptr)) {
+            if (!::ReadDirectoryChangesW(
+                    folder, buffer.data(), static_cast<DWORD>(buffer.size()), FALSE,
+                    FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_DIR_NAME |
+                        FILE_NOTIFY_CHANGE_LAST_WRITE | FILE_NOTIFY_CHANGE_SIZE |
+                        FILE_NOTIFY_CHANGE_ATTRIBUTES,
+                    nullptr, &overlapped, nullptr)) {
                 break;
             }
             const std::array<HANDLE, 2> waiting{arrived, stop_};
@@ -97,11 +96,14 @@ private:
                 changes.push_back({name, "", true}); // more news than the buffer held
             }
             for (DWORD at = 0; length > 0;) {
-                const auto* news = reinterpret_cast<const FILE_NOTIFY_INFORMATION*>(buffer.data() + at);
-                const std::wstring_view file(news->FileName, news->FileNameLength / sizeof(wchar_t));
+                const auto* news =
+                    reinterpret_cast<const FILE_NOTIFY_INFORMATION*>(buffer.data() + at);
+                const std::wstring_view file(news->FileName,
+                                             news->FileNameLength / sizeof(wchar_t));
                 if (endsWithLinkExtension(file)) {
                     changes.push_back(
-                        {name, fromWide(std::wstring(file.substr(0, file.size() - linkExtension.size()))),
+                        {name,
+                         fromWide(std::wstring(file.substr(0, file.size() - linkExtension.size()))),
                          false});
                 }
                 if (news->NextEntryOffset == 0) {
