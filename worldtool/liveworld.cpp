@@ -8,9 +8,14 @@
 #include "worldtool/svgpicture.h"
 
 #include <algorithm>
+#include <exception>
 #include <nlohmann/json.hpp>
 #include <set>
 #include <sstream>
+
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 
 namespace tovren {
 
@@ -89,46 +94,88 @@ struct Target {
 LiveWorld::LiveWorld(const std::string& folder, LayoutRule layout)
     : folder_(absoluteFolder(folder)), layout_(layout) {
     for (WorldMap& map : loadFolder(folder_)) {
-        std::string name = map.linkText;
-        maps_.emplace(std::move(name), std::move(map));
+        keep(std::move(map));
     }
 }
 
-const World& LiveWorld::world() {
-    if (!world_) {
-        std::vector<WorldMap> maps;
-        maps.reserve(maps_.size());
-        for (const auto& [name, map] : maps_) {
-            maps.push_back(map);
+void LiveWorld::keep(WorldMap map) {
+    std::string name = map.linkText;
+    maps_.insert_or_assign(std::move(name), std::move(map));
+}
+
+std::optional<std::pair<std::string, std::optional<std::string>>>
+LiveWorld::mapNamed(const std::string& name) {
+    // The folder's own maps without laying out the world, which takes longer than a save.
+    for (const auto& [onDisk, map] : maps_) {
+        if (map.name == name) {
+            return std::pair(map.path, std::optional(onDisk));
         }
-        world_ = worldOf(readMaps(folder_, std::move(maps)), layout_);
     }
-    return *world_;
+    const auto& outsideMaps = outside().maps; // those outside it, that texts lead to
+    if (const auto map = outsideMaps.find(name); map != outsideMaps.end()) {
+        return std::pair(map->second, std::optional<std::string>());
+    }
+    return std::nullopt;
 }
 
-const std::string& LiveWorld::document() {
-    if (!document_) {
-        std::ostringstream out;
-        writeJsonReport(world(), out, version_);
-        document_ = out.str();
+template <typename Use> void LiveWorld::withWorld(Use use) {
+    // The folder's maps go into the world and come back out of it: no second copy.
+    std::vector<WorldMap> maps;
+    maps.reserve(maps_.size());
+    for (auto& [name, map] : maps_) {
+        maps.push_back(std::move(map));
     }
-    return *document_;
+    World world = worldOf(readMaps(folder_, std::move(maps)), layout_);
+    std::exception_ptr failed;
+    try {
+        use(world);
+    } catch (...) {
+        failed = std::current_exception(); // the files are kept all the same
+    }
+    Outside outside{version_, {}, {}};
+    std::set<std::string> folders;
+    for (WorldMap& map : world.maps) {
+        if (!hasSeparator(map.linkText)) {
+            maps_.at(map.linkText) = std::move(map);
+            continue;
+        }
+        outside.maps.emplace(map.name, map.path);
+        if (const std::optional<std::string> place = placeOf(map.path)) {
+            folders.emplace(folderOfPlace(*place));
+        }
+    }
+    outside.folders.assign(folders.begin(), folders.end());
+    outside_ = std::move(outside);
+    world = World{};
+#ifdef __GLIBC__
+    ::malloc_trim(0); // what laying out took, back to the system while at rest
+#endif
+    if (failed) {
+        std::rethrow_exception(failed);
+    }
 }
 
-const std::string& LiveWorld::picture() {
-    if (!picture_) {
-        std::ostringstream out;
-        writeSvgPicture(world(), out);
-        picture_ = out.str();
+const LiveWorld::Outside& LiveWorld::outside() {
+    if (outside_.version != version_) {
+        withWorld([](const World&) {});
     }
-    return *picture_;
+    return outside_;
+}
+
+std::string LiveWorld::document() {
+    std::ostringstream out;
+    withWorld([&](const World& world) { writeJsonReport(world, out, version_); });
+    return std::move(out).str();
+}
+
+std::string LiveWorld::picture() {
+    std::ostringstream out;
+    withWorld([&](const World& world) { writeSvgPicture(world, out); });
+    return std::move(out).str();
 }
 
 void LiveWorld::changed() {
     ++version_;
-    world_.reset();
-    document_.reset();
-    picture_.reset();
 }
 
 bool LiveWorld::rereadOne(const std::string& mapName) {
@@ -145,7 +192,7 @@ bool LiveWorld::rereadOne(const std::string& mapName) {
     if (known != maps_.end() && sameLoad(known->second, fresh)) {
         return false;
     }
-    maps_.insert_or_assign(mapName, std::move(fresh));
+    keep(std::move(fresh));
     return true;
 }
 
@@ -161,16 +208,15 @@ bool LiveWorld::reread(const std::vector<std::string>& mapNames) {
 }
 
 bool LiveWorld::rereadAll() {
-    std::map<std::string, WorldMap> fresh;
+    std::map<std::string, WorldMap> was;
+    was.swap(maps_);
     for (WorldMap& map : loadFolder(folder_)) {
-        std::string name = map.linkText;
-        fresh.emplace(std::move(name), std::move(map));
+        keep(std::move(map));
     }
-    bool anything = fresh.size() != maps_.size();
-    for (auto a = fresh.begin(), b = maps_.begin(); !anything && a != fresh.end(); ++a, ++b) {
+    bool anything = was.size() != maps_.size();
+    for (auto a = was.begin(), b = maps_.begin(); !anything && a != was.end(); ++a, ++b) {
         anything = a->first != b->first || !sameLoad(a->second, b->second);
     }
-    maps_ = std::move(fresh);
     // Maps outside the folder are read again with the world in any case.
     changed();
     return anything;
@@ -181,16 +227,7 @@ void LiveWorld::changedOutside() {
 }
 
 std::vector<std::string> LiveWorld::outsideFolders() {
-    std::set<std::string> folders;
-    for (const WorldMap& map : world().maps) {
-        if (hasSeparator(map.linkText)) {
-            const std::optional<std::string> place = placeOf(map.path);
-            if (place) {
-                folders.emplace(folderOfPlace(*place));
-            }
-        }
-    }
-    return {folders.begin(), folders.end()};
+    return outside().folders;
 }
 
 SaveAnswer LiveWorld::save(const SaveRequest& request) {
@@ -200,17 +237,12 @@ SaveAnswer LiveWorld::save(const SaveRequest& request) {
     for (const MapSave& save : request.saves) {
         Target target{&save, {}, {}, {}};
         if (save.expect) {
-            const auto& maps = world().maps;
-            const auto map = std::find_if(maps.begin(), maps.end(), [&](const WorldMap& one) {
-                return one.name == save.map;
-            });
-            if (map == maps.end()) {
+            auto map = mapNamed(save.map);
+            if (!map) {
                 return refused(404, "There is no map " + save.map + " in this world.");
             }
-            target.path = map->path;
-            if (maps_.count(map->linkText) > 0) {
-                target.folderName = map->linkText;
-            }
+            target.path = std::move(map->first);
+            target.folderName = std::move(map->second);
         } else {
             if (const std::optional<std::string> why = whyNotAPlainName(save.map)) {
                 return refused(400, *why);
@@ -286,7 +318,7 @@ SaveAnswer LiveWorld::save(const SaveRequest& request) {
             map.linkText = *target.folderName;
             map.path = target.path;
             map.links = target.save->links;
-            maps_.insert_or_assign(*target.folderName, std::move(map));
+            keep(std::move(map));
         }
     }
     if (savedAny) {

@@ -17,10 +17,11 @@ struct SaveAnswer {
     std::string body;
 };
 
-// The world of a folder as the editor keeps it: every link file of the folder as last loaded,
-// and what is made of them (the world, its JSON document and its picture) for the version it
-// is at. A file is re-read on its own when it changes, never the whole folder; the version
-// grows whenever the world on disk changes.
+// The world of a folder as the editor keeps it: every link file of the folder as last loaded.
+// A file is re-read on its own when it changes, never the whole folder; the version grows
+// whenever the world on disk changes. The world is laid out from the files kept, in their
+// place, whenever its document or its picture is asked for, and neither is kept: at rest the
+// editor holds little more than the files, as the check does.
 class LiveWorld {
 public:
     // Reads the whole folder once. Throws FolderFailure.
@@ -29,9 +30,8 @@ public:
     const std::string& folder() const { return folder_; } // absolute, as the host has it
     std::uint64_t version() const { return version_; }
 
-    const World& world();
-    const std::string& document(); // the document of check --json, with "version"
-    const std::string& picture();  // the picture of draw
+    std::string document(); // the document of check --json, with "version"
+    std::string picture();  // the picture of draw
 
     // Re-reads the link files of these maps of the folder (names as the folder has them):
     // made, changed or gone. Returns whether the world changed.
@@ -52,12 +52,23 @@ private:
     LayoutRule layout_;
     std::map<std::string, WorldMap> maps_; // the folder's own maps, by their names on disk
     std::uint64_t version_ = 1;
-    std::optional<World> world_;
-    std::optional<std::string> document_;
-    std::optional<std::string> picture_;
+    // Where texts lead out of the folder, as the world was last laid out, and its version.
+    struct Outside {
+        std::uint64_t version = 0;
+        std::vector<std::string> folders;
+        std::map<std::string, std::string> maps; // their paths, by the names shown
+    };
+    Outside outside_;
 
     void changed();
+    // Lays the world out from the files kept and hands it to `use`; the files are kept again.
+    template <typename Use> void withWorld(Use use);
+    const Outside& outside();
     bool rereadOne(const std::string& mapName);
+    void keep(WorldMap map);
+    // The path and folder name of the map of the world shown by this name, if there is one.
+    std::optional<std::pair<std::string, std::optional<std::string>>>
+    mapNamed(const std::string& name);
 };
 
 } // namespace tovren
