@@ -3,6 +3,7 @@
 #include "linkstore/linkfile.h"
 #include "world/hostfolder.h"
 #include "world/worldreader.h"
+#include "worldtool/linkfileremoval.h"
 #include "worldtool/plainname.h"
 #include "worldtool/report.h"
 #include "worldtool/svgpicture.h"
@@ -292,9 +293,14 @@ SaveAnswer LiveWorld::save(const SaveRequest& request) {
     bool savedAny = false;
     for (const Target& target : targets) {
         std::optional<FileFailure> failure = target.cannotSave;
+        const bool removing = !target.save->links;
         if (!failure) {
             try {
-                saveLinkFile(target.path, target.save->links);
+                if (removing) {
+                    removeLinkFile(target.path);
+                } else {
+                    saveLinkFile(target.path, *target.save->links);
+                }
             } catch (const FileFailure& saveFailure) {
                 failure = saveFailure;
             }
@@ -310,8 +316,13 @@ SaveAnswer LiveWorld::save(const SaveRequest& request) {
             continue;
         }
         results.push_back({{"map", target.save->map}, {"saved", true}});
+        if (removing) {
+            results.back()["removed"] = true;
+        }
         savedAny = true;
-        if (target.folderName) {
+        if (target.folderName && removing) {
+            maps_.erase(*target.folderName);
+        } else if (target.folderName) {
             // Loaded back, it is what was written: the store reads only the first four lines.
             WorldMap map;
             map.name = shownName(*target.folderName);

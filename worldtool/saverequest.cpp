@@ -91,7 +91,13 @@ std::variant<SaveRequest, std::string> parseSaveRequest(std::string_view body) {
             if (!expect.is_null()) {
                 one.expect = recordIn(expect, what + "'s expected record");
             }
-            one.links = recordIn(member(save, "links", where), what);
+            const json& links = member(save, "links", where);
+            if (!links.is_null()) {
+                one.links = recordIn(links, what);
+            } else if (!one.expect) {
+                throw Refusal{what + " is neither there nor to be made: a removal needs what "
+                                     "its file holds."};
+            }
             request.saves.push_back(std::move(one));
         }
         return request;

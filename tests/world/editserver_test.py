@@ -248,6 +248,13 @@ class EditServer(unittest.TestCase):
         status, answer = self.server.save({"map": "cave", "expect": None, "links": record()})
         self.assertEqual(status, 200, answer)
         self.assertEqual(self.bytes_of("cave"), b"\r\n\r\n\r\n\r\n")
+        # Made, it can be taken away again (as an undo does), but only as it was made.
+        status, answer = self.server.save({"map": "cave", "expect": record(up="x"), "links": None})
+        self.assertEqual(status, 409, answer)
+        status, answer = self.server.save({"map": "cave", "expect": record(), "links": None})
+        self.assertEqual((status, answer["results"]), (200, [
+            {"map": "cave", "saved": True, "removed": True}]), answer)
+        self.assertFalse(os.path.exists(self.path("cave")))
         status, answer = self.server.save({"map": "map1", "expect": None, "links": record()})
         self.assertEqual(status, 409, answer)  # its file exists
         self.assertEqual(answer["conflicts"][0]["current"], record(right="map2"))
@@ -325,6 +332,8 @@ class EditServer(unittest.TestCase):
                               headers={"Content-Type": "application/json"}), 400),
             ("a member missing", dict(method="POST", path="/api/save",
                                       body={"saves": [{"map": "map1", "links": record()}]}), 400),
+            ("a removal of nothing", dict(method="POST", path="/api/save", body={"saves": [
+                {"map": "map1", "expect": None, "links": None}]}), 400),
             ("a carriage return", dict(method="POST", path="/api/save", body={"saves": [
                 {"map": "map1", "expect": record(right="map2"), "links": record(up="a\rb")}]}),
              400),
