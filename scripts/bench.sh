@@ -56,6 +56,14 @@ echo "== The world check at size: tovren-world check --json against reading ever
 bench/world_bench.py "$build/worldtool/tovren-world" "$build/bench/read_folder"
 
 echo
+echo "== The editor's server at size: tovren-world edit over HTTP"
+bench/edit_bench.py "$build/worldtool/tovren-world"
+
+echo
+echo "== The editor's page in Chromium at size"
+/usr/bin/python3 bench/page_bench.py "$build/worldtool/tovren-world"
+
+echo
 echo "== The Linux release package, carrying its Qt, against the same build on the system's Qt"
 cmake --preset release >/dev/null
 cmake --build --preset release >/dev/null

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Makes the pictures of the README from the programs as built: docs/world.png, the picture that
-# `tovren-world draw` makes of a small world with every kind of fault.
+# `tovren-world draw` makes of a small world with every kind of fault, and docs/editor.png, the
+# editor's page on that world in Chromium, a map chosen.
 # Usage: scripts/docs-pictures.sh
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -28,4 +29,34 @@ record desert '' '' oasis oasis       # a desert that wraps around
 record oasis '' '' desert desert
 "$tool" draw "$maps" -o "$maps/world.svg" >/dev/null
 rsvg-convert --width 1500 "$maps/world.svg" -o docs/world.png
-echo "Made docs/world.png"
+rm "$maps/world.svg"
+
+"$tool" edit --no-browser "$maps" >"$(dirname "$maps")/edit.out" &
+server=$!
+for _ in $(seq 50); do [[ -s "$(dirname "$maps")/edit.out" ]] && break; sleep 0.1; done
+url=$(head -n 1 "$(dirname "$maps")/edit.out" | sed 's/.* at //')
+/usr/bin/python3 - "$url" docs/editor.png "$(dirname "$maps")/browser" <<'PYTHON'
+import sys, time
+from selenium import webdriver
+from selenium.webdriver.chrome.service import Service
+from selenium.webdriver.common.by import By
+from selenium.webdriver.common.keys import Keys
+options = webdriver.ChromeOptions()
+options.binary_location = "/usr/bin/chromium"
+for argument in ["--headless=new", "--no-sandbox", "--disable-gpu", "--no-first-run",
+                 "--disable-background-networking", "--disable-component-update", "--disable-sync",
+                 "--window-size=1400,820", "--force-color-profile=srgb", f"--user-data-dir={sys.argv[3]}"]:
+    options.add_argument(argument)
+driver = webdriver.Chrome(service=Service("/usr/bin/chromedriver"), options=options)
+driver.get(sys.argv[1])
+while not driver.execute_script("return window.tovrenShown"):
+    time.sleep(0.1)
+driver.find_element(By.ID, "find").send_keys("shore", Keys.ENTER)
+time.sleep(1)
+driver.execute_script("document.activeElement.blur()")
+driver.save_screenshot(sys.argv[2])
+driver.quit()
+PYTHON
+kill "$server"
+wait "$server" || true
+echo "Made docs/world.png and docs/editor.png"

@@ -146,6 +146,8 @@
         }
         performance.mark(`tovren-shown-${world.version}`);
         window.tovrenShown = world.version; // for the tests and the benchmark
+        // The frame after the next has been painted: when the world was first seen.
+        requestAnimationFrame(() => setTimeout(() => performance.mark(`tovren-painted-${fresh.version}`)));
     }
 
     function findingsByMap() {
