@@ -3,8 +3,10 @@
 map builder uses it: choosing a map by keyboard and saving a field, linking two maps by dragging,
 cutting a link, a conflict with a save behind the page's back (nothing typed lost), undo and
 redo, a save by Tovren itself shown live, mending a one-way link and a dangling one, making a map
-and a name refused, finding, panning and zooming, and what a screen reader is given. The bytes on
-disk are checked after every save. A screenshot of the page is saved after each test.
+and a name refused, finding, panning and zooming, and what a screen reader is given: Chromium's
+accessibility tree, and on a desktop of its own, what AT-SPI gives a screen reader such as Orca.
+The bytes on disk are checked after every save. A screenshot of the page is saved after each
+test.
 
 Usage: editorpage_test.py TOVREN_WORLD TOVREN SCREENSHOT_FOLDER [--wine]
 With --wine, TOVREN_WORLD is tovren-world.exe, run under Wine, and a map's name is in
@@ -461,6 +463,104 @@ class Page(unittest.TestCase):
         self.assertEqual(len(named("listitem")), 2)  # the two findings of the world, a list
         self.assertTrue(any(name.startswith('error: dangling: harbour leads down to " island"')
                             for name in named("button")), named("button"))
+
+
+# What a screen reader such as Orca reads of the page: AT-SPI's tree, as Chromium gives it to the
+# desktop, walked by a process on the accessibility bus.
+READ_AS_A_SCREEN_READER = """
+import json, time, pyatspi
+desktop = pyatspi.Registry.getDesktop(0)
+seen = []
+def walk(node, depth):
+    if node is None or depth > 40 or len(seen) > 5000:
+        return
+    seen.append([node.getRoleName(), node.name])
+    for at in range(node.childCount):
+        walk(node.getChildAtIndex(at), depth + 1)
+for _ in range(100):
+    seen.clear()
+    for at in range(desktop.childCount):
+        application = desktop.getChildAtIndex(at)
+        if application is not None and application.name == "Chromium":
+            walk(application, 0)
+    if ["heading", "town"] in seen:
+        break
+    time.sleep(0.1)
+print(json.dumps(seen))
+"""
+
+
+@unittest.skipIf(WINE, "the page is the same: read once, in the Linux run")
+class ScreenReader(unittest.TestCase):
+    """The page in Chromium on a desktop (an X server of its own), read through AT-SPI."""
+
+    def test_a_screen_reader_reads_each_map_its_links_and_faults_and_the_labelled_fields(self):
+        scratch = tempfile.mkdtemp()
+        processes = []
+        bus = {}
+        try:
+            display = subprocess.Popen(["Xvfb", "-displayfd", "1", "-screen", "0", "1400x900x24",
+                                        "-nolisten", "tcp"], stdout=subprocess.PIPE, text=True,
+                                       stderr=subprocess.DEVNULL)
+            processes.append(display)
+            bus = dict(line.split("=", 1) for line in subprocess.run(
+                ["dbus-launch"], capture_output=True, text=True, check=True).stdout.split())
+            environment = dict(os.environ, DISPLAY=":" + display.stdout.readline().strip(),
+                               DBUS_SESSION_BUS_ADDRESS=bus["DBUS_SESSION_BUS_ADDRESS"],
+                               ACCESSIBILITY_ENABLED="1", XDG_RUNTIME_DIR=scratch)
+            # As a screen reader starting says to the desktop: accessibility is wanted.
+            subprocess.run(["dbus-send", "--session", "--print-reply", "--dest=org.a11y.Bus",
+                            "/org/a11y/bus", "org.freedesktop.DBus.Properties.Set",
+                            "string:org.a11y.Status", "string:IsEnabled", "variant:boolean:true"],
+                           env=environment, check=True, capture_output=True)
+            folder = os.path.join(scratch, "maps")
+            os.mkdir(folder)
+            for name, texts in WORLD.items():
+                with open(os.path.join(folder, name + ".link"), "wb") as file:
+                    file.write(link_bytes(texts))
+            server = subprocess.Popen([os.path.realpath(options.world_program), "edit",
+                                       "--no-browser", folder], stdout=subprocess.PIPE, text=True)
+            processes.append(server)
+            url = server.stdout.readline().split(" at ")[-1].strip()
+            browser_options = webdriver.ChromeOptions()
+            browser_options.binary_location = "/usr/bin/chromium"
+            for argument in ["--no-sandbox", "--disable-gpu", "--no-first-run",
+                             "--disable-background-networking", "--disable-component-update",
+                             "--disable-sync", "--force-renderer-accessibility",
+                             f"--user-data-dir={scratch}/browser"]:
+                browser_options.add_argument(argument)
+            browser = webdriver.Chrome(service=Service("/usr/bin/chromedriver", env=environment),
+                                       options=browser_options)
+            try:
+                browser.get(url)
+                WebDriverWait(browser, 10).until(lambda b: b.execute_script("return window.tovrenShown"))
+                browser.find_element(By.ID, "find").send_keys("town", Keys.ENTER)
+                read = json.loads(subprocess.run(["/usr/bin/python3", "-c", READ_AS_A_SCREEN_READER],
+                                                 env=environment, capture_output=True, text=True,
+                                                 check=True, timeout=60).stdout)
+            finally:
+                browser.quit()
+            roles = {}
+            for role, name in read:
+                roles.setdefault(role, []).append(name)
+            self.assertIn("Maps of the world", roles.get("list box", []), read)
+            items = roles.get("list item", [])
+            for name in WORLD:
+                self.assertTrue(any(item.startswith(name + ";") for item in items), (name, items))
+            self.assertIn("shore; leads right to cave; error: shore leads right to cave, but cave "
+                          "leads nowhere left", items)
+            self.assertTrue({"Up", "Down", "Left", "Right", "Find a map", "New map"} <=
+                            set(roles.get("entry", [])), roles.get("entry"))
+            self.assertIn("town", roles.get("heading", []))
+            self.assertIn("Findings", roles.get("heading", []))
+        finally:
+            for process in reversed(processes):
+                process.terminate()
+                process.wait()
+                if process.stdout:
+                    process.stdout.close()
+            subprocess.run(["kill", bus.get("DBUS_SESSION_BUS_PID", "0")], capture_output=True)
+            shutil.rmtree(scratch)
 
 
 if __name__ == "__main__":
