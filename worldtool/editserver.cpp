@@ -177,10 +177,11 @@ private:
     std::vector<FolderWatch::Change> pending_;
     std::vector<std::string> outside_;
 #ifdef _WIN32
-    std::mutex endLock_;
-    std::condition_variable endSignal_;
-    bool ended_ = false;
-    static Impl* running_;
+    // What the console's handler, on a thread of Windows', knows of the server: statics, so that
+    // they outlive it.
+    static std::mutex endLock_;
+    static std::condition_variable endSignal_;
+    static Impl* running_; // none once the server has ended
 #else
     std::optional<asio::signal_set> signals_;
 #endif
@@ -594,26 +595,28 @@ private:
     // ends as on SIGTERM, and Windows is kept waiting until it has, so that a save in progress
     // completes.
     static BOOL WINAPI consoleEvent(DWORD) {
-        Impl* server = running_;
-        if (server == nullptr) {
+        std::unique_lock<std::mutex> guard(endLock_);
+        if (running_ == nullptr) {
             return FALSE;
         }
+        Impl* server = running_;
         asio::post(server->io_, [server] { server->stop(); });
-        std::unique_lock<std::mutex> guard(server->endLock_);
-        server->endSignal_.wait_for(guard, std::chrono::seconds(5),
-                                    [server] { return server->ended_; });
+        endSignal_.wait_for(guard, std::chrono::seconds(5), [] { return running_ == nullptr; });
         return TRUE;
     }
 
     void listenForTheEnd() {
-        running_ = this;
+        {
+            const std::lock_guard<std::mutex> guard(endLock_);
+            running_ = this;
+        }
         ::SetConsoleCtrlHandler(&Impl::consoleEvent, TRUE);
     }
 
     void ended() {
         {
             const std::lock_guard<std::mutex> guard(endLock_);
-            ended_ = true;
+            running_ = nullptr;
         }
         endSignal_.notify_all();
     }
@@ -632,6 +635,8 @@ private:
 };
 
 #ifdef _WIN32
+std::mutex EditServer::Impl::endLock_;
+std::condition_variable EditServer::Impl::endSignal_;
 EditServer::Impl* EditServer::Impl::running_ = nullptr;
 #endif
 

@@ -759,7 +759,7 @@
             tell(answer.data.error, true);
             refresh();
         } else if (!quiet || answer.status !== 409) {
-            tell((answer.data && answer.data.error) || `The server answered ${answer.status}.`, true);
+            tell((answer.data && answer.data.error) || "The editor's server could not save it.", true);
         }
         showHistory();
         return answer;
@@ -899,22 +899,22 @@
 
     function findingItem(finding, choosing) {
         const item = document.createElement("li");
-        const button = document.createElement("button");
-        button.type = "button";
-        button.className = `finding ${finding.severity}`;
-        button.textContent = `${finding.severity}: ${finding.kind}: ${finding.message}`;
+        // In the list of the world's findings, choosing one chooses its map; in the panel of a
+        // map, the map is chosen already.
+        const text = document.createElement(choosing ? "button" : "span");
+        text.className = `finding ${finding.severity}`;
+        text.textContent = `${finding.severity}: ${finding.kind}: ${finding.message}`;
         if (choosing) {
-            button.addEventListener("click", () => {
+            text.type = "button";
+            text.addEventListener("click", () => {
                 const index = byName.get(finding.map);
                 if (index !== undefined) {
                     choose(index, {focus: true,
                                    link: finding.direction ? {map: finding.map, direction: finding.direction} : null});
                 }
             });
-        } else {
-            button.tabIndex = -1;
         }
-        item.append(button);
+        item.append(text);
         for (const mend of mendsOf(finding)) {
             const action = document.createElement("button");
             action.type = "button";
