@@ -105,6 +105,8 @@ for user in "${users[@]}"; do
     system="$work/$user"
     cp -a "$work/base" "$system"
     cp /etc/resolv.conf "$system/etc/resolv.conf"
+    # An installed Debian names this machine localhost in /etc/hosts; debootstrap writes none.
+    [[ -e "$system/etc/hosts" ]] || printf '127.0.0.1\tlocalhost\n::1\t\tlocalhost ip6-localhost ip6-loopback\n' >"$system/etc/hosts"
     mount -t proc proc "$system/proc"
     mount --bind /dev "$system/dev"
     mount -t tmpfs -o mode=1777 tmpfs "$system/dev/shm"
