@@ -15,7 +15,7 @@ import sys
 import tempfile
 import time
 
-from worlds import make_grid
+from worlds import make_grid, start_editor
 
 tool = sys.argv[1]
 runs = int(sys.argv[2]) if len(sys.argv) > 2 else 9
@@ -60,9 +60,7 @@ for width, height in ((40, 25), (100, 100)):
     count = width * height
     with tempfile.TemporaryDirectory() as folder:
         make_grid(folder, width, height)
-        server = subprocess.Popen([tool, "edit", "--no-browser", folder], stdout=subprocess.PIPE,
-                                  text=True)
-        url = server.stdout.readline().split(" at ")[-1].strip()
+        server, url = start_editor(tool, folder)
         port, token = int(url.split(":")[2].split("/")[0]), url.split("token=")[1]
         first = request(port, token, "GET", "/api/world")[2]
         kept = statistics.median(request(port, token, "GET", "/api/world")[2] for _ in range(runs))

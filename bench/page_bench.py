@@ -8,7 +8,6 @@ pressing Enter in a field to "Saved" shown, and to the picture redrawn.
 Usage: page_bench.py TOVREN_WORLD [RUNS]"""
 import os
 import statistics
-import subprocess
 import sys
 import tempfile
 import time
@@ -19,7 +18,7 @@ from selenium.webdriver.common.by import By
 from selenium.webdriver.common.keys import Keys
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from worlds import make_grid  # noqa: E402
+from worlds import make_grid, start_editor  # noqa: E402
 
 tool = sys.argv[1]
 runs = int(sys.argv[2]) if len(sys.argv) > 2 else 5
@@ -94,9 +93,7 @@ for width, height in ((40, 25), (100, 100)):
     count = width * height
     with tempfile.TemporaryDirectory() as folder:
         make_grid(folder, width, height)
-        server = subprocess.Popen([tool, "edit", "--no-browser", folder], stdout=subprocess.PIPE,
-                                  text=True)
-        url = server.stdout.readline().split(" at ")[-1].strip()
+        server, url = start_editor(tool, folder)
         times, pans, zooms, saves, redraws = [], [], [], [], []
         with tempfile.TemporaryDirectory() as profile:
             driver = browser(profile)

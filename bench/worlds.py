@@ -1,5 +1,6 @@
-"""Worlds for the benchmarks, written as link files."""
+"""Worlds for the benchmarks, written as link files, and the editor started on them."""
 import os
+import subprocess
 
 
 def make_grid(folder, width, height):
@@ -16,3 +17,10 @@ def make_grid(folder, width, height):
                 up = f"gone{index}"
             with open(os.path.join(folder, name(x, y) + ".link"), "wb") as file:
                 file.write(f"{up}\r\n{down}\r\n{left}\r\n{right}\r\n".encode())
+
+
+def start_editor(tool, folder):
+    """`tovren-world edit` on the folder: its process and the address it printed."""
+    server = subprocess.Popen([tool, "edit", "--no-browser", folder], stdout=subprocess.PIPE,
+                              text=True)
+    return server, server.stdout.readline().split(" at ")[-1].strip()

@@ -143,7 +143,6 @@ public:
 
     void run() {
         watch_.watch(world_.folder());
-        watchOutside();
         accept();
         armIdle(firstPageGrace);
         beat();
@@ -298,19 +297,15 @@ private:
             if (state_ == State::Closed) {
                 return;
             }
-            if (error == http::error::body_limit) {
-                Request request;
+            if (error == http::error::body_limit || error == http::error::header_limit) {
+                const bool body = error == http::error::body_limit;
+                Request request; // what came of it is not whole: answered as HTTP/1.1, and closed
                 request.version(11);
-                reply(sentence(request, http::status::payload_too_large,
-                               "A request may be 1 MiB at most."),
-                      true);
-                return;
-            }
-            if (error == http::error::header_limit) {
-                Request request;
-                request.version(11);
-                reply(sentence(request, http::status::request_header_fields_too_large,
-                               "A request's header may be 16 KiB at most."),
+                reply(sentence(request,
+                               body ? http::status::payload_too_large
+                                    : http::status::request_header_fields_too_large,
+                               body ? "A request may be 1 MiB at most."
+                                    : "A request's header may be 16 KiB at most."),
                       true);
                 return;
             }
@@ -424,6 +419,7 @@ private:
                 connection.reply(makeResponse(request, http::status::ok,
                                               "application/json; charset=utf-8",
                                               world_.document()));
+                watchOutside();
             }
         } else if (path == "/api/picture") {
             if (only(http::verb::get)) {
@@ -431,6 +427,7 @@ private:
                                                 "image/svg+xml; charset=utf-8", world_.picture());
                 picture.set("Tovren-Version", std::to_string(world_.version()));
                 connection.reply(std::move(picture));
+                watchOutside();
             }
         } else if (path == "/api/events") {
             if (only(http::verb::get)) {
@@ -553,15 +550,15 @@ private:
             // The folder cannot be listed now (removed, say): the world stays as it was read.
         }
         if (outside) {
-            world_.changedOutside();
+            world_.changed();
         }
         if (world_.version() != before) {
             broadcast();
-            watchOutside();
         }
     }
 
-    // Folders that texts lead into are watched too, so that their maps' changes are seen.
+    // Folders that texts lead into are watched too, so that their maps' changes are seen: those
+    // of the world as it was last laid out, for a page that asked for it.
     void watchOutside() {
         for (const std::string& folder : world_.outsideFolders()) {
             if (std::find(outside_.begin(), outside_.end(), folder) == outside_.end()) {

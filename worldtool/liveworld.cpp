@@ -197,7 +197,7 @@ bool LiveWorld::rereadOne(const std::string& mapName) {
     return true;
 }
 
-bool LiveWorld::reread(const std::vector<std::string>& mapNames) {
+void LiveWorld::reread(const std::vector<std::string>& mapNames) {
     bool anything = false;
     for (const std::string& name : std::set<std::string>(mapNames.begin(), mapNames.end())) {
         anything = rereadOne(name) || anything;
@@ -205,30 +205,14 @@ bool LiveWorld::reread(const std::vector<std::string>& mapNames) {
     if (anything) {
         changed();
     }
-    return anything;
 }
 
-bool LiveWorld::rereadAll() {
-    std::map<std::string, WorldMap> was;
-    was.swap(maps_);
+void LiveWorld::rereadAll() {
+    maps_.clear();
     for (WorldMap& map : loadFolder(folder_)) {
         keep(std::move(map));
     }
-    bool anything = was.size() != maps_.size();
-    for (auto a = was.begin(), b = maps_.begin(); !anything && a != was.end(); ++a, ++b) {
-        anything = a->first != b->first || !sameLoad(a->second, b->second);
-    }
-    // Maps outside the folder are read again with the world in any case.
-    changed();
-    return anything;
-}
-
-void LiveWorld::changedOutside() {
-    changed();
-}
-
-std::vector<std::string> LiveWorld::outsideFolders() {
-    return outside().folders;
+    changed(); // what was lost is not known: told as a change in any case
 }
 
 SaveAnswer LiveWorld::save(const SaveRequest& request) {

@@ -34,14 +34,15 @@ public:
     std::string picture();  // the picture of draw
 
     // Re-reads the link files of these maps of the folder (names as the folder has them):
-    // made, changed or gone. Returns whether the world changed.
-    bool reread(const std::vector<std::string>& mapNames);
+    // made, changed or gone. The version grows if anything changed.
+    void reread(const std::vector<std::string>& mapNames);
     // Re-reads every link file: news of changes was lost.
-    bool rereadAll();
+    void rereadAll();
     // Something changed in a folder outside this one that a text leads into.
-    void changedOutside();
-    // The folders outside this one that texts lead into, where the world has maps.
-    std::vector<std::string> outsideFolders();
+    void changed();
+    // The folders outside this one that texts lead into, where the world had maps when it was
+    // last laid out; laying it out is left to those who ask for the world.
+    const std::vector<std::string>& outsideFolders() const { return outside_.folders; }
 
     // Checks every map's expectation against its file as the store loads it now and, if all
     // hold, saves each map once through the store, as Tovren's Done saves.
@@ -60,7 +61,6 @@ private:
     };
     Outside outside_;
 
-    void changed();
     // Lays the world out from the files kept and hands it to `use`; the files are kept again.
     template <typename Use> void withWorld(Use use);
     const Outside& outside();

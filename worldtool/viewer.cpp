@@ -12,6 +12,7 @@
 #include <spawn.h>
 #include <sys/wait.h>
 #include <thread>
+#include <variant>
 
 extern char** environ;
 #endif
@@ -36,18 +37,36 @@ std::optional<std::string> openInBrowser(const std::string& url) {
 
 #else
 
-std::optional<std::string> openInViewer(const std::string& path) {
+namespace {
+
+// Starts xdg-open on a path or an address: its process, or why it could not start.
+std::variant<pid_t, std::string> startXdgOpen(const std::string& what) {
     std::string program = "xdg-open";
-    std::string file = path;
-    char* arguments[] = {program.data(), file.data(), nullptr};
+    std::string argument = what;
+    char* arguments[] = {program.data(), argument.data(), nullptr};
     pid_t child = 0;
     const int error = ::posix_spawnp(&child, program.c_str(), nullptr, nullptr, arguments, environ);
     if (error != 0) {
-        return "cannot start xdg-open to show " + path + ": " + std::strerror(error);
+        return "cannot start xdg-open to open " + what + ": " + std::strerror(error);
     }
+    return child;
+}
+
+int waitFor(pid_t child) {
     int status = 0;
     while (::waitpid(child, &status, 0) == -1 && errno == EINTR) {
     }
+    return status;
+}
+
+} // namespace
+
+std::optional<std::string> openInViewer(const std::string& path) {
+    const auto started = startXdgOpen(path);
+    if (const std::string* failure = std::get_if<std::string>(&started)) {
+        return *failure;
+    }
+    const int status = waitFor(std::get<pid_t>(started));
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
         return "xdg-open could not show " + path;
     }
@@ -55,19 +74,11 @@ std::optional<std::string> openInViewer(const std::string& path) {
 }
 
 std::optional<std::string> openInBrowser(const std::string& url) {
-    std::string program = "xdg-open";
-    std::string address = url;
-    char* arguments[] = {program.data(), address.data(), nullptr};
-    pid_t child = 0;
-    const int error = ::posix_spawnp(&child, program.c_str(), nullptr, nullptr, arguments, environ);
-    if (error != 0) {
-        return "cannot start xdg-open to open the browser: " + std::string(std::strerror(error));
+    const auto started = startXdgOpen(url);
+    if (const std::string* failure = std::get_if<std::string>(&started)) {
+        return *failure;
     }
-    std::thread([child] {
-        int status = 0;
-        while (::waitpid(child, &status, 0) == -1 && errno == EINTR) {
-        }
-    }).detach();
+    std::thread([child = std::get<pid_t>(started)] { waitFor(child); }).detach();
     return std::nullopt;
 }
 

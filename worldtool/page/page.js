@@ -773,39 +773,31 @@
     }
 
     // Undone only where every file still holds what the page wrote: the server checks that.
-    async function undo() {
-        const entry = done[done.length - 1];
+    // Takes the last save of one list back (undo) or makes it again (redo) and moves it to the
+    // other list: only where every file still holds what that save left, which the server checks.
+    async function replay(from, to, backwards) {
+        const entry = from[from.length - 1];
+        const word = backwards ? "undo" : "redo";
         if (!entry) {
-            tell("There is nothing to undo.");
+            tell(`There is nothing to ${word}.`);
             return;
         }
-        const answer = await save(entry.changes.map((c) => ({map: c.map, expect: c.after, links: c.before})),
-                                  `Undone: ${entry.label}`, {history: false, quiet: true});
+        const saves = entry.changes.map((c) => backwards ? {map: c.map, expect: c.after, links: c.before}
+                                                         : {map: c.map, expect: c.before, links: c.after});
+        const answer = await save(saves, `${backwards ? "Undone" : "Redone"}: ${entry.label}`,
+                                  {history: false, quiet: true});
         if (answer.status === 200) {
-            done.pop();
-            undone.push(entry);
+            to.push(from.pop());
         } else if (answer.status === 409) {
-            tell(`Not undone: ${answer.data.conflicts.map((c) => c.map).join(", ")} changed since the page saved it. Nothing was changed.`, true);
+            const changed = answer.data.conflicts.map((c) => c.map).join(", ");
+            tell(backwards ? `Not undone: ${changed} changed since the page saved it. Nothing was changed.`
+                           : `Not redone: ${changed} changed meanwhile. Nothing was changed.`, true);
         }
         showHistory();
     }
 
-    async function redo() {
-        const entry = undone[undone.length - 1];
-        if (!entry) {
-            tell("There is nothing to redo.");
-            return;
-        }
-        const answer = await save(entry.changes.map((c) => ({map: c.map, expect: c.before, links: c.after})),
-                                  `Redone: ${entry.label}`, {history: false, quiet: true});
-        if (answer.status === 200) {
-            undone.pop();
-            done.push(entry);
-        } else if (answer.status === 409) {
-            tell(`Not redone: ${answer.data.conflicts.map((c) => c.map).join(", ")} changed meanwhile. Nothing was changed.`, true);
-        }
-        showHistory();
-    }
+    const undo = () => replay(done, undone, true);
+    const redo = () => replay(undone, done, false);
 
     function withText(record, direction, text) {
         return Object.assign({}, record, {[direction]: text});
