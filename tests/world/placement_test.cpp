@@ -184,6 +184,21 @@ std::vector<std::string> listed(const std::string& folder) {
     return names;
 }
 
+TEST(LayoutOfKnots, shouldCountALinkStraightOnlyTheWayItLeadsAndWithNoMapBetweenItsEnds) {
+    // One column: t above m above b. t leads down to b past m, m down to b, b up to t; and
+    // t leads up to m, which lies below it.
+    std::vector<WorldMap> maps =
+        handMade({{"b", {"t", "", "", ""}}, {"m", {"", "b", "", ""}}, {"t", {"m", "b", "", ""}}});
+    maps[0].cell = Cell{0, 2};
+    maps[1].cell = Cell{0, 1};
+    maps[2].cell = Cell{0, 0};
+    const StraightLinks straight(maps);
+    EXPECT_TRUE(straight.isStraight(1, Direction::Down));
+    EXPECT_FALSE(straight.isStraight(2, Direction::Down)) << "m lies between t and b";
+    EXPECT_FALSE(straight.isStraight(0, Direction::Up)) << "and between b and t";
+    EXPECT_FALSE(straight.isStraight(2, Direction::Up)) << "m is not above t";
+}
+
 TEST(LayoutOfRealWorlds, shouldNotDependOnTheOrderInWhichTheFolderListsItsFiles) {
     // In memory, a folder lists its files newest first: written in two orders, two listings.
     const std::string folder = "/dev/shm/tovren-listing-" + std::to_string(::getpid());

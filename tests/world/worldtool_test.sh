@@ -112,6 +112,12 @@ record b '' '' a c
 record c '' '' b a
 [[ $(status_of "$tool" draw . -o "$scratch/faults.svg") == 0 ]] || fail "draw: $(cat "$scratch/err")"
 rsvg-convert "$scratch/faults.svg" -o "$scratch/faults.png" || fail "rsvg-convert cannot render it"
+mkdir "$scratch/elbow" # d below a leads right to c, two columns on, past b: an elbow
+(cd "$scratch/elbow" && record a '' d '' b && record b '' '' a c && record c '' '' b '' &&
+    record d a '' '' c)
+"$tool" draw "$scratch/elbow" -o "$scratch/elbow.svg" >/dev/null || fail "draw the elbow"
+grep -q 'data-map="3" data-direction="right" d="M[^"]* L[^"]* L[^"]* L[^"]* L[^"]* L[^"]*"' \
+    "$scratch/elbow.svg" || fail "d's way right is not an elbow of five strokes"
 python3 - "$scratch/faults.svg" <<'PYTHON' || fail "the picture's content"
 import sys, xml.etree.ElementTree as tree
 svg = "{http://www.w3.org/2000/svg}"
@@ -122,22 +128,40 @@ texts = [element.text for element in root.iter(svg + "text")]
 assert "error: one-way: east leads right to far, but far leads nowhere left" in texts, texts
 assert any(t.startswith("warning: wrap: going right from a through") for t in texts), texts
 classes = lambda kind: [e for e in root.iter(svg + kind) if e.get("class")]
-def having(kind, style):
-    return [e for e in classes(kind) if style in e.get("class").split()]
+def having(kind, style):  # of the world, not of the legend: each carries its map's index
+    return [e for e in classes(kind) if style in e.get("class").split() and e.get("data-map")]
 assert any(p.get("marker-end") == "url(#arrow)" for p in having("path", "one-way")), "no arrow"
 assert having("g", "dangling") and having("g", "wrap"), "no dangling stub, or no wrap around"
-assert having("path", "cross"), "no crossed-out box"
+unreadable = having("g", "unreadable")
+assert unreadable and unreadable[0].find(svg + "path").get("class") == "cross", "no crossed-out box"
 assert not having("g", "unplaced"), "a map without a cell"
-# Every map's box at a place of its own, and every link of horizontal and vertical strokes.
-boxes = {(r.get("x"), r.get("y")) for g in having("g", "map") for r in g.iter(svg + "rect")
-         if g.get("data-map") is not None}
-assert len(boxes) == len([g for g in having("g", "map") if g.get("data-map") is not None]), boxes
-for path in [p for p in having("path", "link") if p.get("data-map") is not None]:
-    points = [tuple(map(float, p.split(","))) for p in path.get("d")[1:].split(" L")]
-    assert all(a[0] == b[0] or a[1] == b[1] for a, b in zip(points, points[1:])), path.get("d")
 style = root.find(svg + "style").text
 assert ".link.one-way" in style and ".map .box" in style, "no stylesheet in the picture"
 PYTHON
+for picture in faults elbow; do
+    python3 - "$scratch/$picture.svg" <<'PYTHON' || fail "the picture's geometry: $picture"
+import sys, xml.etree.ElementTree as tree
+svg = "{http://www.w3.org/2000/svg}"
+root = tree.parse(sys.argv[1]).getroot()
+def having(kind, style):  # of the world, not of the legend: each carries its map's index
+    return [e for e in root.iter(svg + kind)
+            if style in (e.get("class") or "").split() and e.get("data-map")]
+# Every map's box at a place of its own, and every link of horizontal and vertical strokes
+# that cross no box: out of one, along the gaps, into the other.
+boxes = [[float(r.get(a)) for a in ("x", "y", "width", "height")]
+         for g in having("g", "map") for r in g.iter(svg + "rect")]
+assert len({(x, y) for x, y, _, _ in boxes}) == len(having("g", "map")), boxes
+def crosses(a, b, box):
+    x, y, width, height = box
+    return (max(a[0], b[0]) > x and min(a[0], b[0]) < x + width and
+            max(a[1], b[1]) > y and min(a[1], b[1]) < y + height)
+for path in having("path", "link"):
+    points = [tuple(map(float, p.split(","))) for p in path.get("d")[1:].split(" L")]
+    assert all(a[0] == b[0] or a[1] == b[1] for a, b in zip(points, points[1:])), path.get("d")
+    assert not any(crosses(a, b, box) for a, b in zip(points, points[1:]) for box in boxes), \
+        path.get("d")
+PYTHON
+done
 [[ $(status_of "$tool" draw .) == 0 && -s world.svg ]] || fail "draw: no world.svg in the folder"
 
 echo "-- show: the picture in the folder, opened in the desktop's viewer, and the check"
