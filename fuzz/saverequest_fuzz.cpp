@@ -2,7 +2,7 @@
 // never a crash, a hang or a leak; and what is taken holds what was promised of it: every map
 // named once, with records of four texts that no carriage return breaks apart, and a removal
 // only of a file whose record is expected.
-#include "worldtool/saverequest.h"
+#include "worldtool/edit/http/saverequest.h"
 
 #include <cstdint>
 #include <cstdlib>

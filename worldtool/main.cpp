@@ -1,9 +1,9 @@
 // tovren-world: checks, draws, exports and mends the world that a folder's link files make.
 // Usage in --help.
 #include "world/world.h"
-#include "worldtool/commandline.h"
-#include "worldtool/commands.h"
-#include "worldtool/editcommand.h"
+#include "worldtool/cli/commandline.h"
+#include "worldtool/cli/commands.h"
+#include "worldtool/cli/editcommand.h"
 
 #include <CLI/CLI.hpp>
 #include <functional>

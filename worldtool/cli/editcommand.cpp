@@ -1,12 +1,12 @@
-#include "worldtool/editcommand.h"
+#include "worldtool/cli/editcommand.h"
 
 #include "linkstore/linkfile.h"
 #include "world/hostfolder.h"
-#include "worldtool/commands.h"
-#include "worldtool/editserver.h"
-#include "worldtool/liveworld.h"
-#include "worldtool/token.h"
-#include "worldtool/viewer.h"
+#include "worldtool/cli/commands.h"
+#include "worldtool/edit/server/editserver.h"
+#include "worldtool/edit/session/liveworld.h"
+#include "worldtool/edit/http/token.h"
+#include "worldtool/cli/viewer.h"
 
 #include <iostream>
 

@@ -1,4 +1,4 @@
-#include "worldtool/report.h"
+#include "worldtool/report/report.h"
 
 #include <exception>
 #include <nlohmann/json.hpp>

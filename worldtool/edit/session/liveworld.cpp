@@ -1,12 +1,12 @@
-#include "worldtool/liveworld.h"
+#include "worldtool/edit/session/liveworld.h"
 
 #include "linkstore/linkfile.h"
 #include "world/hostfolder.h"
 #include "world/worldreader.h"
-#include "worldtool/linkfileremoval.h"
-#include "worldtool/plainname.h"
-#include "worldtool/report.h"
-#include "worldtool/svgpicture.h"
+#include "world/linkfileremoval.h"
+#include "world/plainname.h"
+#include "worldtool/report/report.h"
+#include "worldtool/picture/svgpicture.h"
 
 #include <algorithm>
 #include <exception>

@@ -1,12 +1,12 @@
-#include "worldtool/commands.h"
+#include "worldtool/cli/commands.h"
 
 #include "linkstore/linkfile.h"
 #include "world/mirror.h"
 #include "world/world.h"
-#include "worldtool/report.h"
-#include "worldtool/svgpicture.h"
-#include "worldtool/tiledexport.h"
-#include "worldtool/viewer.h"
+#include "worldtool/report/report.h"
+#include "worldtool/picture/svgpicture.h"
+#include "worldtool/tiled/tiledexport.h"
+#include "worldtool/cli/viewer.h"
 
 #include <filesystem>
 #include <fstream>

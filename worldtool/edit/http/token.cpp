@@ -1,4 +1,4 @@
-#include "worldtool/token.h"
+#include "worldtool/edit/http/token.h"
 
 #include <array>
 #include <stdexcept>

@@ -1,4 +1,4 @@
-#include "worldtool/saverequest.h"
+#include "worldtool/edit/http/saverequest.h"
 
 #include "linkstore/hostcodepage.h"
 #include "world/direction.h"

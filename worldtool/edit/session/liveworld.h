@@ -1,7 +1,7 @@
 #pragma once
 
 #include "world/world.h"
-#include "worldtool/saverequest.h"
+#include "worldtool/edit/http/saverequest.h"
 
 #include <cstdint>
 #include <map>

@@ -1,6 +1,6 @@
 // Watching folders with inotify: one descriptor for every folder, read on a thread that waits in
 // poll() for it or for the word to stop.
-#include "worldtool/folderwatch.h"
+#include "worldtool/edit/server/folderwatch.h"
 
 #include <array>
 #include <cerrno>

@@ -1,6 +1,6 @@
 // Watching folders with ReadDirectoryChangesW: a thread for each folder, which waits for the
 // folder's news or for the word to stop.
-#include "worldtool/folderwatch.h"
+#include "worldtool/edit/server/folderwatch.h"
 
 #include "linkstore/windows/widetext.h"
 

@@ -1,4 +1,4 @@
-#include "worldtool/viewer.h"
+#include "worldtool/cli/viewer.h"
 
 #ifdef _WIN32
 #include "linkstore/windows/widetext.h"

@@ -1,4 +1,4 @@
-#include "worldtool/editorpage.h"
+#include "worldtool/edit/http/editorpage.h"
 
 #include "worldtool/embeddedfiles.h"
 

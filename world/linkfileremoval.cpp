@@ -1,4 +1,4 @@
-#include "worldtool/linkfileremoval.h"
+#include "world/linkfileremoval.h"
 
 #include "linkstore/filefailure.h"
 #include "world/hostfolder.h"

@@ -1,10 +1,10 @@
-#include "worldtool/editserver.h"
+#include "worldtool/edit/server/editserver.h"
 
-#include "worldtool/beast.h"
-#include "worldtool/editorpage.h"
-#include "worldtool/folderwatch.h"
-#include "worldtool/saverequest.h"
-#include "worldtool/token.h"
+#include "worldtool/edit/server/beast.h"
+#include "worldtool/edit/http/editorpage.h"
+#include "worldtool/edit/server/folderwatch.h"
+#include "worldtool/edit/http/saverequest.h"
+#include "worldtool/edit/http/token.h"
 
 #include <chrono>
 #include <condition_variable>

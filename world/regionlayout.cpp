@@ -1,4 +1,4 @@
-#include "worldtool/regionlayout.h"
+#include "world/regionlayout.h"
 
 #include <algorithm>
 

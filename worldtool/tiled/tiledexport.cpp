@@ -1,6 +1,6 @@
-#include "worldtool/tiledexport.h"
+#include "worldtool/tiled/tiledexport.h"
 
-#include "worldtool/regionlayout.h"
+#include "world/regionlayout.h"
 
 #include <filesystem>
 #include <nlohmann/json.hpp>

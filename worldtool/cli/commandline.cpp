@@ -1,4 +1,4 @@
-#include "worldtool/commandline.h"
+#include "worldtool/cli/commandline.h"
 
 #ifdef _WIN32
 #include "linkstore/windows/widetext.h"

@@ -1,4 +1,4 @@
-#include "worldtool/plainname.h"
+#include "world/plainname.h"
 
 #include <algorithm>
 #include <array>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "worldtool/liveworld.h"
+#include "worldtool/edit/session/liveworld.h"
 
 #include <memory>
 #include <string>

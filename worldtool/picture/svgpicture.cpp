@@ -1,8 +1,8 @@
-#include "worldtool/svgpicture.h"
+#include "worldtool/picture/svgpicture.h"
 
 #include "world/straightlinks.h"
 #include "worldtool/embeddedfiles.h"
-#include "worldtool/regionlayout.h"
+#include "world/regionlayout.h"
 
 #include <algorithm>
 #include <cmath>
