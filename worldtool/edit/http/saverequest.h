@@ -1,6 +1,6 @@
 #pragma once
 
-#include "linkstore/linkrecord.h"
+#include "world/mapsave.h"
 
 #include <optional>
 #include <string>
@@ -9,15 +9,6 @@
 #include <vector>
 
 namespace tovren {
-
-// One map to save, as the editor's page asks: its name as the world shows it, what the page
-// believes its link file holds (none: the map is new and its file must not exist), and the
-// links to save (none: its link file is to be removed, as when the making of a map is undone).
-struct MapSave {
-    std::string map;
-    std::optional<LinkRecord> expect;
-    std::optional<LinkRecord> links;
-};
 
 struct SaveRequest {
     std::vector<MapSave> saves;
