@@ -127,6 +127,60 @@ std::string wrapsAround(Direction way, const std::string& start,
     return text + " leads back to " + shownInText(start) + ": the world wraps around here";
 }
 
+std::string cannotClose(const std::string& start, const std::vector<LoopStep>& steps,
+                        long long shortBy) {
+    // Steps the same way run together: "right through B and C", "down to D", "up to A"; a
+    // long loop names its first maps and counts the rest.
+    constexpr std::size_t namedSteps = 10;
+    const std::size_t named = steps.size() > namedSteps ? namedSteps - 1 : steps.size();
+    std::string text = "going";
+    for (std::size_t at = 0; at < named;) {
+        std::size_t end = at + 1;
+        while (end < named && steps[end].direction == steps[at].direction &&
+               steps[end].linked == steps[at].linked) {
+            ++end;
+        }
+        const bool reachesStart = end == steps.size();
+        if (at > 0) {
+            text += reachesStart ? " and" : ",";
+        }
+        text += " " + way(steps[at].direction);
+        if (at == 0) {
+            text += " from " + shownInText(start);
+        }
+        const std::size_t passed = end - at - (reachesStart ? 1 : 0);
+        if (passed > 1 || (passed == 1 && (at == 0 || reachesStart))) {
+            text += steps[at].linked ? " through " : " past ";
+            for (std::size_t step = at; step < at + passed; ++step) {
+                text += step == at ? "" : (step + 1 == at + passed ? " and " : ", ");
+                text += shownInText(steps[step].to);
+            }
+        } else if (passed == 1) {
+            text += (steps[at].linked ? " to " : " past ") + shownInText(steps[at].to);
+        }
+        if (reachesStart) {
+            text += " to " + shownInText(start);
+        }
+        at = end;
+    }
+    if (named < steps.size()) {
+        const std::size_t others = steps.size() - named - 1;
+        text += " and on past " + std::to_string(others) +
+                (others == 1 ? " other map" : " other maps") + " to " + shownInText(start);
+    }
+    return text + " ends " + std::to_string(shortBy) + " px short of " + shownInText(start) +
+           ": these maps' sizes do not let them all touch";
+}
+
+std::string drawnApart(const std::string& map, const std::string& overlapped) {
+    return shownInText(map) + " cannot lie where its links put it without overlapping " +
+           shownInText(overlapped) + ": it is drawn apart, below the maps it belongs with";
+}
+
+std::string unreadableTiledMap(const std::string& map, const std::string& failure) {
+    return shownInText(map) + "'s Tiled map cannot be read: " + failure;
+}
+
 std::string shareACell(const std::string& first, const std::string& second, Cell cell) {
     return shownInText(first) + " and " + shownInText(second) + " fall on the same cell " +
            cellText(cell);

@@ -27,6 +27,21 @@ std::string wouldNeedTwoCells(const std::string& leader, Direction direction,
 // first, leads back to `start`.
 std::string wrapsAround(Direction way, const std::string& start,
                         const std::vector<std::string>& through, std::size_t length);
+// One step of a loop of maps on the picture: the way it goes and the map it reaches; `linked`
+// where a link leads there, not only the order of two maps side by side.
+struct LoopStep {
+    Direction direction;
+    std::string to;
+    bool linked = true;
+};
+// A loop that cannot close: going from `start` by `steps`, the last of which reaches `start`
+// again, the maps' sizes leave it `shortBy` pixels short.
+std::string cannotClose(const std::string& start, const std::vector<LoopStep>& steps,
+                        long long shortBy);
+// A map that could not lie where its links put it without overlapping another.
+std::string drawnApart(const std::string& map, const std::string& overlapped);
+// A Tiled map that gives no size: why.
+std::string unreadableTiledMap(const std::string& map, const std::string& failure);
 std::string shareACell(const std::string& first, const std::string& second, Cell cell);
 
 } // namespace tovren

@@ -17,12 +17,20 @@ struct LinkFileEntry {
     Type type = Type::File;                  // symbolic links followed; File where that fails
 };
 
+// A Tiled map of the folder, by the name of the map it belongs to: NAME.tmx (XML), or NAME.tmj
+// (JSON).
+struct TiledFileEntry {
+    std::string mapName;
+    bool json = false;
+};
+
 // The folder as an absolute path, without a trailing separator unless it is a root.
 std::string absoluteFolder(const std::string& folder);
 
 // Calls back with each link file entry of a folder, not of its subfolders, as the listing
-// finds it. Throws FolderFailure.
-void listLinkFiles(const std::string& folder, const std::function<void(LinkFileEntry&&)>& found);
+// finds it, and with each Tiled map where `tiledFound` is given. Throws FolderFailure.
+void listLinkFiles(const std::string& folder, const std::function<void(LinkFileEntry&&)>& found,
+                   const std::function<void(TiledFileEntry&&)>& tiledFound = {});
 
 // The link file entry of one map of the folder, as the listing would give it; none where the
 // folder holds no such entry (or it cannot be looked at, which the store then tells).

@@ -39,6 +39,10 @@ public:
                 findings.push_back({FindingKind::Unreadable, map.name, std::nullopt, std::nullopt,
                                     unreadableFile(map.name, *map.failure)});
             }
+            if (map.tiledFailure) {
+                findings.push_back({FindingKind::Unreadable, map.name, std::nullopt, std::nullopt,
+                                    unreadableTiledMap(map.name, *map.tiledFailure)});
+            }
             for (const Direction direction : allDirections) {
                 judgeLink(index, direction, findings);
             }
@@ -155,9 +159,11 @@ const char* findingKindName(FindingKind kind) {
     case FindingKind::Wrap:
         return "wrap";
     case FindingKind::Overlap:
+        return "overlap";
+    case FindingKind::Misaligned:
         break;
     }
-    return "overlap";
+    return "misaligned";
 }
 
 } // namespace tovren

@@ -21,6 +21,22 @@ struct Cell {
     bool operator==(const Cell&) const = default;
 };
 
+// A map's size in pixels, and the size of the tiles it is made of, as its Tiled map gives them.
+struct MapSize {
+    long long width = 0;
+    long long height = 0;
+    long long tileWidth = 0;
+    long long tileHeight = 0;
+    bool operator==(const MapSize&) const = default;
+};
+
+// A place on the picture in pixels: right is x + 1, down is y + 1.
+struct Position {
+    long long x = 0;
+    long long y = 0;
+    bool operator==(const Position&) const = default;
+};
+
 // One map of the world: a link file of the folder, or one outside it that a link reaches.
 struct WorldMap {
     std::string name;                   // as typed into Tovren's map name field, UTF-8 for showing
@@ -33,6 +49,17 @@ struct WorldMap {
     std::array<std::optional<std::size_t>, 4> neighbours;
     std::optional<Cell> cell; // none where the grid gives it no cell of its own
     std::size_t region = 0;   // counted from 1; maps joined by links, directly or not, share one
+    // Its Tiled map, NAME.tmx or else NAME.tmj beside the link file: the path (empty without
+    // one), the size it gives (none for a map that is not orthogonal), or why it cannot be read.
+    std::string tiledPath;
+    std::optional<MapSize> tiledSize;
+    std::optional<std::string> tiledFailure;
+    // Its size as laid out: its Tiled map's; in a region laid out in pixels, a map without one
+    // takes the most common size of the region's maps. None where neither gives one.
+    std::optional<MapSize> size;
+    // Its top left in pixels, counted from 0, 0 at its region's top left; none in a region laid
+    // out in cells, where no map has a size.
+    std::optional<Position> position;
 
     // The neighbour text of one direction; empty when the file cannot be loaded.
     const std::string& text(Direction direction) const {
@@ -44,7 +71,7 @@ struct WorldMap {
     }
 };
 
-enum class FindingKind { OneWay, Dangling, Unreadable, Wrap, Overlap };
+enum class FindingKind { OneWay, Dangling, Unreadable, Wrap, Overlap, Misaligned };
 enum class Severity { Error, Warning };
 
 // Something wrong with the world, for people: the map it is about, the direction and the
@@ -57,8 +84,10 @@ struct Finding {
     std::string message;
 
     Severity severity() const {
-        return kind == FindingKind::Overlap || kind == FindingKind::Wrap ? Severity::Warning
-                                                                         : Severity::Error;
+        return kind == FindingKind::Overlap || kind == FindingKind::Wrap ||
+                       kind == FindingKind::Misaligned
+                   ? Severity::Warning
+                   : Severity::Error;
     }
 };
 
@@ -102,7 +131,7 @@ public:
 TOVREN_WORLD_API World readWorld(const std::string& folder,
                                  LayoutRule layout = LayoutRule::ByDirection);
 
-// "one-way", "dangling", "unreadable", "wrap" or "overlap".
+// "one-way", "dangling", "unreadable", "wrap", "overlap" or "misaligned".
 TOVREN_WORLD_API const char* findingKindName(FindingKind kind);
 
 } // namespace tovren

@@ -2,6 +2,7 @@
 
 #include "linkstore/linkfile.h"
 #include "world/hostfolder.h"
+#include "world/tiledmap.h"
 
 #include <algorithm>
 #include <atomic>
@@ -90,13 +91,16 @@ public:
         std::exception_ptr listingFailed;
         try {
             std::vector<LinkFileEntry> stretch;
-            listLinkFiles(folder_, [&](LinkFileEntry&& entry) {
-                stretch.push_back(std::move(entry));
-                if (stretch.size() == stretchSize) {
-                    hand(std::move(stretch));
-                    stretch.clear();
-                }
-            });
+            listLinkFiles(
+                folder_,
+                [&](LinkFileEntry&& entry) {
+                    stretch.push_back(std::move(entry));
+                    if (stretch.size() == stretchSize) {
+                        hand(std::move(stretch));
+                        stretch.clear();
+                    }
+                },
+                [&](TiledFileEntry&& entry) { tiled_.push_back(std::move(entry)); });
             hand(std::move(stretch));
         } catch (...) {
             listingFailed = std::current_exception();
@@ -125,6 +129,7 @@ public:
             std::move(stretch.begin(), stretch.end(), std::back_inserter(maps));
             std::vector<WorldMap>().swap(stretch); // its room back at once
         }
+        readTiledMaps(maps);
         return maps;
     }
 
@@ -137,7 +142,29 @@ private:
     std::vector<std::vector<LinkFileEntry>> waiting_;
     std::vector<std::vector<WorldMap>> loaded_;
     bool listed_ = false;
-    std::exception_ptr loadingFailed_; // other than the files' own failures: memory, say
+    std::exception_ptr loadingFailed_;  // other than the files' own failures: memory, say
+    std::vector<TiledFileEntry> tiled_; // the folder's Tiled maps, as listed
+
+    // Each map with a Tiled map in the folder reads it, on every core; .tmx before .tmj.
+    void readTiledMaps(std::vector<WorldMap>& maps) {
+        if (tiled_.empty()) {
+            return;
+        }
+        std::unordered_map<std::string, bool> jsonOnly; // by name key
+        for (TiledFileEntry& entry : tiled_) {
+            const auto [known, fresh] = jsonOnly.try_emplace(nameKey(entry.mapName), entry.json);
+            known->second = known->second && entry.json;
+        }
+        std::vector<TiledFileEntry>().swap(tiled_);
+        onEveryCore(maps.size(), [&](std::size_t first, std::size_t last) {
+            for (std::size_t at = first; at < last; ++at) {
+                const auto found = jsonOnly.find(nameKey(maps[at].linkText));
+                if (found != jsonOnly.end()) {
+                    findTiledMap(maps[at], found->second);
+                }
+            }
+        });
+    }
 
     void hand(std::vector<LinkFileEntry>&& stretch) {
         if (stretch.empty()) {
@@ -291,6 +318,7 @@ private:
             read_.danglingFailures.emplace(std::pair(from, direction), *outside.failure);
             return std::nullopt;
         }
+        findTiledMap(outside);
         read_.maps.push_back(std::move(outside));
         byPlace_.emplace(key, read_.maps.size() - 1);
         return read_.maps.size() - 1;

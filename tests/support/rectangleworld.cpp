@@ -212,6 +212,15 @@ void writeLinkFiles(const RectangleWorld& world, const std::string& folder) {
     }
 }
 
+void giveTiledSizes(RectangleWorld& world) {
+    for (std::size_t map = 0; map < world.maps.size(); ++map) {
+        const Rectangle& rectangle = world.rectangles[map];
+        world.maps[map].tiledSize =
+            MapSize{rectangle.width * screen.width, rectangle.height * screen.height,
+                    screen.tileWidth, screen.tileHeight};
+    }
+}
+
 LayoutQuality layoutQuality(const RectangleWorld& world, const std::vector<WorldMap>& placed) {
     LayoutQuality quality;
     const StraightLinks straight(placed);

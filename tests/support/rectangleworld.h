@@ -33,6 +33,13 @@ RectangleWorld rectangleWorld(std::size_t mapCount, std::uint32_t seed, bool loo
 // Writes the world's link files into a folder, as Tovren saves them.
 void writeLinkFiles(const RectangleWorld& world, const std::string& folder);
 
+// One screen of a rectangle world in Tiled: 20 by 15 tiles of 16 pixels. Each map is its
+// rectangle's size in screens.
+inline constexpr MapSize screen{320, 240, 16, 16};
+
+// Gives every map its rectangle's size as the size of its Tiled map, as reading it would.
+void giveTiledSizes(RectangleWorld& world);
+
 // How well a laid-out world keeps its rectangles' geometry.
 struct LayoutQuality {
     std::size_t links = 0;         // pairs of maps linked, counted once

@@ -1,9 +1,8 @@
 // Folders and file names on a POSIX host: names are bytes, compared as they are.
 #include "world/hostfolder.h"
 
-#include "linkstore/linkfile.h"
-
 #include "linkstore/hostcodepage.h"
+#include "linkstore/linkfile.h"
 #include "world/world.h"
 
 #include <cerrno>
@@ -83,7 +82,8 @@ std::string absoluteFolder(const std::string& folder) {
     return absolute;
 }
 
-void listLinkFiles(const std::string& folder, const std::function<void(LinkFileEntry&&)>& found) {
+void listLinkFiles(const std::string& folder, const std::function<void(LinkFileEntry&&)>& found,
+                   const std::function<void(TiledFileEntry&&)>& tiledFound) {
     const int descriptor = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (descriptor == -1) {
         failToList(folder, errno);
@@ -107,6 +107,8 @@ void listLinkFiles(const std::string& folder, const std::function<void(LinkFileE
         if (name.ends_with(linkExtension)) {
             found({std::string(name.substr(0, name.size() - linkExtension.size())),
                    entryType(descriptor, *entry)});
+        } else if (tiledFound && (name.ends_with(".tmx") || name.ends_with(".tmj"))) {
+            tiledFound({std::string(name.substr(0, name.size() - 4)), name.ends_with(".tmj")});
         }
     }
 }

@@ -3,7 +3,6 @@
 #include "world/hostfolder.h"
 
 #include "linkstore/linkfile.h"
-
 #include "linkstore/windows/widetext.h"
 #include "world/world.h"
 
@@ -67,7 +66,8 @@ std::string absoluteFolder(const std::string& folder) {
     return fromWide(full);
 }
 
-void listLinkFiles(const std::string& folder, const std::function<void(LinkFileEntry&&)>& found) {
+void listLinkFiles(const std::string& folder, const std::function<void(LinkFileEntry&&)>& found,
+                   const std::function<void(TiledFileEntry&&)>& tiledFound) {
     const DWORD attributes = ::GetFileAttributesW(toWide(folder).c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) {
         failToList(folder, ::GetLastError());
@@ -89,6 +89,12 @@ void listLinkFiles(const std::string& folder, const std::function<void(LinkFileE
     do {
         const std::wstring_view name = data.cFileName;
         if (!endsWithLinkExtension(name)) {
+            const std::wstring ending =
+                name.size() > 4 ? upperCase(std::wstring(name.substr(name.size() - 4))) : L"";
+            if (tiledFound && (ending == L".TMX" || ending == L".TMJ") &&
+                (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+                tiledFound({fromWide(name.substr(0, name.size() - 4)), ending == L".TMJ"});
+            }
             continue;
         }
         const bool isFolder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
@@ -113,7 +119,8 @@ std::optional<LinkFileEntry> linkFileEntry(const std::string& folder, const std:
         return LinkFileEntry{mapName, LinkFileEntry::Type::File}; // the store tells what is wrong
     }
     const bool isFolder = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-    return LinkFileEntry{mapName, isFolder ? LinkFileEntry::Type::Folder : LinkFileEntry::Type::File};
+    return LinkFileEntry{mapName,
+                         isFolder ? LinkFileEntry::Type::Folder : LinkFileEntry::Type::File};
 }
 
 std::string nameKey(const std::string& mapName) {

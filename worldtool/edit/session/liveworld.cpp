@@ -5,6 +5,7 @@
 #include "world/worldreader.h"
 #include "world/linkfileremoval.h"
 #include "world/plainname.h"
+#include "world/tiledmap.h"
 #include "worldtool/report/report.h"
 #include "worldtool/picture/svgpicture.h"
 
@@ -190,6 +191,7 @@ bool LiveWorld::rereadOne(const std::string& mapName) {
         return true;
     }
     WorldMap fresh = loadFolderMap(folder_, *entry);
+    findTiledMap(fresh);
     if (known != maps_.end() && sameLoad(known->second, fresh)) {
         return false;
     }
