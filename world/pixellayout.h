@@ -10,23 +10,28 @@ namespace tovren {
 // Lays out in pixels every region in which any map has a size, once the maps have their cells
 // (placeByDirection): a map without a size there takes the most common size of its region's
 // maps. Where A leads right to B, B's left edge lies on A's right edge and their spans down
-// overlap by at least a tile (and so on for every link the cells keep the direction of), no two
-// maps overlap, and the cells' order is kept. Returns a misaligned warning for each loop of links
-// that the maps' sizes do not let close; such a link is left not touching.
+// overlap by at least a tile (and so on for every link whose direction the cells keep), and no
+// two maps overlap. Returns a misaligned warning for each loop of links that the maps' sizes do
+// not let close, and for each map that could not lie where its links put it without
+// overlapping another.
 //
-// How: each axis is a system of difference constraints (DifferenceSystem): a link right is
-// x(B) - x(A) = width(A), and its maps' spans down overlap by a tile, two inequalities on y;
-// links down likewise. The links alone are solved first, axis by axis: a cycle of constraints
-// that sums to more than zero is a loop that cannot close, told once, and one of its links gives
-// up touching on that axis (the last that pulls back, from the loop's first map by name); then
-// again, until none is left. Then the order: an estimate of y from the links and the cells'
-// columns (maps of one column one below the other), then x from the links, the cells' rows and,
-// for every two maps whose spans down overlap in that estimate, the order of their columns; then
-// y again from the links and, for every two maps whose spans across overlap now, the order of the
-// estimate, which the estimate itself meets: so nothing overlaps. Each solution is calm: the
-// middle of the least and the greatest values that meet the constraints within the least one's
-// extent (a difference system's solutions are convex), so that a map free to slide along its
-// neighbour is centred on it.
+// How: each axis is a system of difference constraints: a link right is x(B) - x(A) =
+// width(A) (two inequalities: its direction, and that it pulls back), and on y its maps' spans
+// overlap by a tile (two more); links down likewise. Such a system is met by the longest paths
+// through its constraints as edges (DifferenceSystem), and cannot be where a cycle of them sums
+// to more than zero: that is a loop that cannot close, as the cycle names exactly its maps.
+// 1. The links alone, axis by axis: each such cycle is told once, from its first map by name,
+//    and its last link that pulls back gives up touching on that axis; then the next.
+// 2. A first picture: the least values that meet the links and overlap linked maps by a unit of
+//    the region's sizes where they can (a world of screens stays on its grid of screens), and
+//    the greatest, its other extreme.
+// 3. Across: the links hold, every two maps whose spans down overlap in the first picture keep
+//    their order across (a sweep down the picture finds, for each map, the nearest before it
+//    on each part of its span), and two maps that overlap there too are kept apart where the
+//    links allow (GrowingSystem): as the other extreme has them, else by their middles.
+// 4. Down, likewise, by the spans across found in 3; what still overlaps is drawn apart.
+// Each axis's values are the middle of the least and the greatest that meet its constraints:
+// where a map may slide along its neighbour, it is centred.
 std::vector<Finding> placeInPixels(std::vector<WorldMap>& maps, std::size_t regionCount);
 
 } // namespace tovren

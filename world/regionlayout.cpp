@@ -1,5 +1,7 @@
 #include "world/regionlayout.h"
 
+#include "world/regionpacking.h"
+
 #include <algorithm>
 
 namespace tovren {
@@ -26,10 +28,15 @@ std::vector<RegionPlace> placeRegions(const World& world) {
         place.width = right - place.left;
         place.height = bottom - place.top;
     }
-    long long column = 0;
-    for (RegionPlace& place : places) {
-        place.column = column;
-        column += place.width == 0 ? 0 : place.width + 1;
+    std::vector<Extent> extents;
+    extents.reserve(places.size());
+    for (const RegionPlace& place : places) {
+        extents.push_back({place.width, place.height});
+    }
+    const std::vector<Placed> packed = packInRows(extents, 1, 1);
+    for (std::size_t at = 0; at < places.size(); ++at) {
+        places[at].column = packed[at].x;
+        places[at].row = packed[at].y;
     }
     return places;
 }

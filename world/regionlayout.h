@@ -6,10 +6,12 @@
 
 namespace tovren {
 
-// Where the regions of a world go side by side, left to right in order, with one empty column
-// between two: each region's cells moved so that its left column is `column` and its top row 0.
+// Where the regions of a world go, packed into rows toward a screen's shape (packInRows), in
+// order, with one empty column between two regions of a row and one empty row between two rows:
+// each region's cells moved so that its left column is `column` and its top row `row`.
 struct RegionPlace {
     long long column = 0; // of the region's left edge, in cells
+    long long row = 0;    // of its top edge
     long long left = 0;   // the region's smallest x
     long long top = 0;    // the region's smallest y
     long long width = 0;  // in cells
@@ -21,7 +23,7 @@ std::vector<RegionPlace> placeRegions(const World& world);
 
 // The cell of a map on the whole picture: its region's place plus its cell in the region.
 inline Cell cellInWorld(const RegionPlace& place, Cell cell) {
-    return {place.column + cell.x - place.left, cell.y - place.top};
+    return {place.column + cell.x - place.left, place.row + cell.y - place.top};
 }
 
 } // namespace tovren

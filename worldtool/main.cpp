@@ -23,6 +23,10 @@ int run(const std::vector<std::string>& arguments) {
                  "make: which map lies past each edge of which.",
                  "tovren-world");
     app.set_version_flag("--version", std::string("tovren-world ") + TOVREN_VERSION_TEXT);
+    app.footer("A map's size comes from its Tiled map beside its link file, NAME.tmx or else "
+               "NAME.tmj: a region in which any map has one is laid out in pixels, linked maps "
+               "touching. A map that is not orthogonal (isometric, staggered or hexagonal) counts "
+               "as one without a Tiled map: its tiles do not meet a neighbour's edge to edge.");
     app.require_subcommand(1);
     std::function<int()> command;
 
@@ -68,10 +72,9 @@ int run(const std::vector<std::string>& arguments) {
         app.add_subcommand("export", "Writes the world as a Tiled world file");
     exportCommand->add_option("--tiled", exporting.worldFile, "The world file to write")
         ->required();
-    exportCommand
-        ->add_option("--map-size", exporting.mapSize,
-                     "The size of every map in pixels, WIDTHxHEIGHT")
-        ->required();
+    exportCommand->add_option("--map-size", exporting.mapSize,
+                              "The size in pixels, WIDTHxHEIGHT, of each map of a region laid out "
+                              "by cells (where no map has a Tiled map); needed where there is one");
     exportCommand->add_option("--map-suffix", exporting.mapSuffix,
                               "Added to each map's name to name its Tiled map (default .tmx)");
     exportCommand->add_flag("--grid", exporting.grid, gridHelp);

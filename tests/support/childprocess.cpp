@@ -17,7 +17,6 @@ constexpr int unexpected = 99;
 
 } // namespace
 
-
 FailureKind failureKindInChildProcess(const std::function<void()>& action) {
     const pid_t child = ::fork();
     if (child == -1) {

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <fstream>
 #include <numeric>
 #include <random>
 
@@ -218,6 +219,59 @@ void giveTiledSizes(RectangleWorld& world) {
         world.maps[map].tiledSize =
             MapSize{rectangle.width * screen.width, rectangle.height * screen.height,
                     screen.tileWidth, screen.tileHeight};
+    }
+}
+
+void writeTiledMaps(const RectangleWorld& world, const std::string& folder, std::size_t jsonEvery,
+                    const std::string& tileset) {
+    const int tile = static_cast<int>(screen.tileWidth);
+    for (std::size_t map = 0; map < world.maps.size(); ++map) {
+        const Rectangle& rectangle = world.rectangles[map];
+        const long long width = rectangle.width * screen.width / tile;
+        const long long height = rectangle.height * screen.height / tile;
+        const std::string gid = tileset.empty() ? "0" : "1";
+        std::string tiles;
+        for (long long at = 0; at < width * height; ++at) {
+            tiles += (at == 0 ? "" : ",") + gid;
+        }
+        const bool json = jsonEvery != 0 && map % jsonEvery == jsonEvery - 1;
+        std::ofstream out(folder + "/" + world.maps[map].name + (json ? ".tmj" : ".tmx"),
+                          std::ios::binary);
+        const std::string w = std::to_string(width);
+        const std::string h = std::to_string(height);
+        const std::string t = std::to_string(tile);
+        if (json) {
+            out << "{\"compressionlevel\":-1,\"height\":" << h << ",\"infinite\":false,"
+                << "\"layers\":[{\"data\":[" << tiles << "],\"height\":" << h
+                << ",\"id\":1,\"name\":\"ground\",\"opacity\":1,\"type\":\"tilelayer\","
+                << "\"visible\":true,\"width\":" << w << ",\"x\":0,\"y\":0}],"
+                << "\"nextlayerid\":2,\"nextobjectid\":1,\"orientation\":\"orthogonal\","
+                << "\"renderorder\":\"right-down\",\"tiledversion\":\"1.8.2\","
+                << "\"tileheight\":" << t << ",\"tilesets\":["
+                << (tileset.empty() ? ""
+                                    : "{\"firstgid\":1,\"columns\":1,\"image\":\"" + tileset +
+                                          "\",\"imageheight\":" + t + ",\"imagewidth\":" + t +
+                                          ",\"margin\":0,\"name\":\"ground\",\"spacing\":0,"
+                                          "\"tilecount\":1,\"tileheight\":" +
+                                          t + ",\"tilewidth\":" + t + "}")
+                << "],\"tilewidth\":" << t
+                << ",\"type\":\"map\",\"version\":\"1.8\",\"width\":" << w << "}\n";
+            continue;
+        }
+        out << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+            << "<map version=\"1.8\" tiledversion=\"1.8.2\" orientation=\"orthogonal\" "
+            << "renderorder=\"right-down\" width=\"" << w << "\" height=\"" << h
+            << "\" tilewidth=\"" << t << "\" tileheight=\"" << t
+            << "\" infinite=\"0\" nextlayerid=\"2\" nextobjectid=\"1\">\n";
+        if (!tileset.empty()) {
+            out << " <tileset firstgid=\"1\" name=\"ground\" tilewidth=\"" << t
+                << "\" tileheight=\"" << t << "\" tilecount=\"1\" columns=\"1\">\n"
+                << "  <image source=\"" << tileset << "\" width=\"" << t << "\" height=\"" << t
+                << "\"/>\n </tileset>\n";
+        }
+        out << " <layer id=\"1\" name=\"ground\" width=\"" << w << "\" height=\"" << h
+            << "\">\n  <data encoding=\"csv\">\n"
+            << tiles << "\n</data>\n </layer>\n</map>\n";
     }
 }
 

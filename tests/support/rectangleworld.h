@@ -40,6 +40,12 @@ inline constexpr MapSize screen{320, 240, 16, 16};
 // Gives every map its rectangle's size as the size of its Tiled map, as reading it would.
 void giveTiledSizes(RectangleWorld& world);
 
+// Writes each map's Tiled map beside its link file, of its rectangle's size in tiles of one
+// screen's, every tile the first of the tileset `tileset` (a file name beside them, or none):
+// NAME.tmx, or for every `jsonEvery`-th map by name NAME.tmj (0: none).
+void writeTiledMaps(const RectangleWorld& world, const std::string& folder,
+                    std::size_t jsonEvery = 0, const std::string& tileset = {});
+
 // How well a laid-out world keeps its rectangles' geometry.
 struct LayoutQuality {
     std::size_t links = 0;         // pairs of maps linked, counted once

@@ -3,10 +3,10 @@
 #include "linkstore/linkfile.h"
 #include "world/mirror.h"
 #include "world/world.h"
-#include "worldtool/report/report.h"
-#include "worldtool/picture/svgpicture.h"
-#include "worldtool/tiled/tiledexport.h"
 #include "worldtool/cli/viewer.h"
+#include "worldtool/picture/svgpicture.h"
+#include "worldtool/report/report.h"
+#include "worldtool/tiled/tiledexport.h"
 
 #include <filesystem>
 #include <fstream>
@@ -109,15 +109,20 @@ int showWorld(const DrawOptions& options) {
 int exportToTiled(const ExportOptions& options) {
     static const std::regex size("([1-9][0-9]{0,8})x([1-9][0-9]{0,8})");
     std::smatch parts;
-    if (!std::regex_match(options.mapSize, parts, size)) {
+    if (!options.mapSize.empty() && !std::regex_match(options.mapSize, parts, size)) {
         std::cerr << "tovren-world: --map-size takes the size of one map in pixels, such as "
                      "640x480, not "
                   << options.mapSize << '\n';
         return cannotDoIt;
     }
-    TiledExport how{options.worldFile, std::stoll(parts[1]), std::stoll(parts[2]),
-                    options.mapSuffix};
+    TiledExport how{options.worldFile, options.mapSize.empty() ? 0 : std::stoll(parts[1]),
+                    options.mapSize.empty() ? 0 : std::stoll(parts[2]), options.mapSuffix};
     const World world = readFolder(options.folder, options.grid);
+    if (how.mapWidth == 0 && needsMapSize(world)) {
+        std::cerr << "tovren-world: --map-size is needed: some maps are laid out by cells, as "
+                     "no map of their region has a Tiled map to take a size from\n";
+        return cannotDoIt;
+    }
     const std::vector<std::string> unplaced = unplacedMaps(world);
     if (!unplaced.empty() && !options.skipUnplaced) {
         std::cerr << "tovren-world: these maps have no cell of their own, so the world cannot be "

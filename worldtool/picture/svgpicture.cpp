@@ -119,7 +119,7 @@ public:
         long long rows = 0;
         for (const RegionPlace& region : regions) {
             columns = std::max(columns, region.column + region.width);
-            rows = std::max(rows, region.height);
+            rows = std::max(rows, region.row + region.height);
         }
         for (std::size_t index = 0; index < world.maps.size(); ++index) {
             const WorldMap& map = world.maps[index];

@@ -36,6 +36,8 @@ public:
         }
         line_["cell"] = json::array({0, 0});
         line_["region"] = 0;
+        line_["size"] = json::array({0, 0});
+        line_["position"] = json::array({0, 0});
     }
 
     void write(const WorldMap& map, std::string& out) {
@@ -48,22 +50,31 @@ public:
                 *member++ = nullptr;
             }
         }
-        json& cell = *member++;
-        if (!map.cell) {
-            cell = nullptr;
-        } else {
-            if (!cell.is_array()) {
-                cell = json::array({0, 0});
-            }
-            cell[0] = map.cell->x;
-            cell[1] = map.cell->y;
-        }
-        *member = map.region;
+        setPair(*member++,
+                map.cell ? std::optional(std::pair(map.cell->x, map.cell->y)) : std::nullopt);
+        *member++ = map.region;
+        setPair(*member++, map.size ? std::optional(std::pair(map.size->width, map.size->height))
+                                    : std::nullopt);
+        setPair(*member, map.position ? std::optional(std::pair(map.position->x, map.position->y))
+                                      : std::nullopt);
         out += line_.dump(-1, ' ', false, json::error_handler_t::replace);
     }
 
 private:
     json line_;
+
+    // [x, y] in place, or null.
+    static void setPair(json& member, std::optional<std::pair<long long, long long>> pair) {
+        if (!pair) {
+            member = nullptr;
+            return;
+        }
+        if (!member.is_array()) {
+            member = json::array({0, 0});
+        }
+        member[0] = pair->first;
+        member[1] = pair->second;
+    }
 
     static void setText(json& member, const std::string& text) {
         if (!member.is_string()) {
