@@ -3,6 +3,7 @@
 #include "linkstore/linkfile.h"
 #include "support/childprocess.h"
 #include "support/temporarydirectory.h"
+#include "world/findingmends.h"
 #include "world/world.h"
 
 #include <chrono>
@@ -43,6 +44,20 @@ protected:
         return told;
     }
 
+    // Each finding's mend as "label: map up,down,left,right" (the record saved), "" for none.
+    static std::vector<std::string> mends(const World& world) {
+        std::vector<std::string> told;
+        for (const std::optional<FindingMend>& mend : findingMends(world)) {
+            std::string line = mend ? mend->label : "";
+            for (const MapSave& save : mend ? mend->saves : std::vector<MapSave>{}) {
+                line += ": " + save.map + " " + save.links->up + "," + save.links->down + "," +
+                        save.links->left + "," + save.links->right;
+            }
+            told.push_back(line);
+        }
+        return told;
+    }
+
     static const WorldMap& named(const World& world, const std::string& name) {
         for (const WorldMap& map : world.maps) {
             if (map.name == name) {
@@ -74,12 +89,22 @@ TEST_F(WorldOfMaps, shouldTellOneWayLinksThatLeadNowhereOrElsewhereBack) {
     map("b", {"", "", "c", ""}); // back to another map
     map("c", {"", "", "", ""});  // b leads left to c: c leads nowhere right
     map("d", {"d", "", "", ""}); // to itself one way only
+    map("e", {"", "c", "", ""}); // c leads nowhere up either: a second mend of c
+    map("x", {"", "", "", "z"}); // x and y both want z's way left
+    map("y", {"", "", "", "z"});
+    map("z", {"", "", "", ""});
     const World world = this->world();
-    EXPECT_EQ(findings(world), (std::vector<std::string>{"one-way a right b", "one-way b left c",
-                                                         "one-way d up d"}));
+    EXPECT_EQ(findings(world), (std::vector<std::string>{
+                                   "one-way a right b", "one-way b left c", "one-way d up d",
+                                   "one-way e down c", "one-way x right z", "one-way y right z"}));
     EXPECT_EQ(world.findings[0].message, "a leads right to b, but b leads left to c");
     EXPECT_EQ(world.findings[1].message, "b leads left to c, but c leads nowhere right");
-    EXPECT_EQ(world.count(Severity::Error), 3U);
+    EXPECT_EQ(world.count(Severity::Error), 6U);
+    // Each mend changes its one field, from the record as read.
+    EXPECT_EQ(mends(world), (std::vector<std::string>{"", "Make it lead back: c ,,,b",
+                                                      "Make it lead back: d d,d,,",
+                                                      "Make it lead back: c e,,,", "", ""}));
+    EXPECT_EQ(findingMends(world)[1]->saves[0].expect, named(world, "c").links);
 }
 
 TEST_F(WorldOfMaps, shouldTellDanglingLinksAndSuggestANameThatDiffersInCaseOrBlanks) {
@@ -94,6 +119,8 @@ TEST_F(WorldOfMaps, shouldTellDanglingLinksAndSuggestANameThatDiffersInCaseOrBla
     EXPECT_EQ(world.findings[1].message,
               "map4 leads down to \" map9 \", which has no link file; did you mean map9?");
     EXPECT_EQ(world.findings[2].message, "map4 leads left to map7, which has no link file");
+    EXPECT_EQ(mends(world), (std::vector<std::string>{"Take map9: map4 map9, map9 ,map7,",
+                                                      "Take map9: map4 Map9,map9,map7,", ""}));
 }
 
 TEST_F(WorldOfMaps, shouldFollowTextsIntoOtherFoldersAsLoadResolvesThem) {
