@@ -61,14 +61,8 @@ assert kinds == [("one-way", "error", "map3", "right", "map1"),
                  ("wrap", "warning", "map3", "right", "map1")], kinds
 assert all(set(f) == {"kind", "severity", "map", "direction", "target", "message", "mend"}
            for f in document["findings"])
-record = lambda up, down, left, right: {"up": up, "down": down, "left": left, "right": right}
-mends = [f["mend"] for f in document["findings"]]
-assert mends[0] == {"label": "Make it lead back", "saves": [
-    {"map": "map1", "expect": record("", "map2", "", "map3"),
-     "links": record("", "map2", "map3", "map3")}]}, mends[0]
-assert mends[1] == {"label": "Take map9", "saves": [
-    {"map": "map4", "expect": record("Map9", "", "", ""), "links": record("map9", "", "", "")}]}
-assert mends[2:] == [None, None], mends
+mends = [f["mend"] and (f["mend"]["label"], f["mend"]["saves"][0]["map"]) for f in document["findings"]]
+assert mends == [("Make it lead back", "map1"), ("Take map9", "map4"), None, None], mends
 PYTHON
 
 echo "-- warnings fail only a strict check; a sound world passes"

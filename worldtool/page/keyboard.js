@@ -11,7 +11,8 @@ function typingInAField(event) {
     return event.target instanceof HTMLInputElement || event.target instanceof HTMLTextAreaElement;
 }
 
-export function listenToKeys({document, viewport, stage}, {store, picture, view, saving, panel, dragging, question}) {
+export function listenToKeys({document, viewport, stage},
+                             {store, picture, view, saving, panel, dragging, question}) {
     stage.addEventListener("keydown", (event) => {
         const index = picture.mapAt(event.target);
         if (index < 0) {
@@ -37,8 +38,7 @@ export function listenToKeys({document, viewport, stage}, {store, picture, view,
     });
 
     viewport.addEventListener("keydown", (event) => {
-        const step = 60;
-        const moves = {ArrowUp: [0, step], ArrowDown: [0, -step], ArrowLeft: [step, 0], ArrowRight: [-step, 0]};
+        const moves = {ArrowUp: [0, 60], ArrowDown: [0, -60], ArrowLeft: [60, 0], ArrowRight: [-60, 0]};
         if (event.target === viewport && moves[event.key]) {
             view.panBy(...moves[event.key]);
             event.preventDefault();

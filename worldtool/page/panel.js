@@ -77,7 +77,8 @@ export class Panel {
             elements.note.hidden = true;
         } else if (JSON.stringify(record) !== JSON.stringify(store.panel.baseline)) {
             // What was typed stays; a save will show both.
-            elements.note.textContent = `${map.name}'s file changed meanwhile. What you typed is kept: Save shows both.`;
+            elements.note.textContent =
+                `${map.name}'s file changed meanwhile. What you typed is kept: Save shows both.`;
             elements.note.hidden = false;
         }
         const link = store.chosenLink;
@@ -106,7 +107,8 @@ export class Panel {
     markChanges() {
         const changed = this.changed();
         for (const direction of directions) {
-            this.elements.fields[direction].closest(".field").classList.toggle("changed", changed.includes(direction));
+            const row = this.elements.fields[direction].closest(".field");
+            row.classList.toggle("changed", changed.includes(direction));
         }
     }
 
@@ -114,7 +116,8 @@ export class Panel {
         const store = this.store;
         const name = store.panel.name;
         const typed = typedRecord(store.panel.baseline, this.values());
-        const answer = await this.saving.save([{map: name, expect, links: typed}], `Saved ${name}.`, {quiet: true});
+        const saves = [{map: name, expect, links: typed}];
+        const answer = await this.saving.save(saves, `Saved ${name}.`, {quiet: true});
         if (answer.status === 409) {
             const {current, failure} = answer.data.conflicts[0];
             store.conflict = {current, typed, failure};
@@ -149,7 +152,8 @@ export class Panel {
         }
         text.textContent = conflict.current
             ? `Another program saved ${panel.name} since the page read it. Nothing was saved; both are here.`
-            : `${panel.name} cannot be loaded now${conflict.failure ? `: ${conflict.failure}` : ""}. Nothing was saved.`;
+            : `${panel.name} cannot be loaded now${conflict.failure ? `: ${conflict.failure}` : ""}. ` +
+              "Nothing was saved.";
         rows.replaceChildren(...directions.map((direction) => {
             const row = document.createElement("tr");
             const name = document.createElement("th");

@@ -117,7 +117,8 @@ export class Picture {
         }
         const index = this.store.indexOf(link.map);
         const selector = `[data-map="${index}"][data-direction="${link.direction}"]`;
-        let element = this.stage.querySelector(`path.link${selector}, g.dangling${selector}, g.wrap${selector}`);
+        let element = this.stage.querySelector(
+            `path.link${selector}, g.dangling${selector}, g.wrap${selector}`);
         if (!element) { // a link both ways is drawn once, from its other end
             const far = this.store.indexOf(this.store.world.maps[index][link.direction]);
             if (far >= 0) {

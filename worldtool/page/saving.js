@@ -58,8 +58,9 @@ export class Saving {
             store.replayed(backwards);
         } else if (answer.status === 409) {
             const changed = answer.data.conflicts.map((c) => c.map).join(", ");
-            store.tell(backwards ? `Not undone: ${changed} changed since the page saved it. Nothing was changed.`
-                                 : `Not redone: ${changed} changed meanwhile. Nothing was changed.`, true);
+            store.tell(backwards
+                ? `Not undone: ${changed} changed since the page saved it. Nothing was changed.`
+                : `Not redone: ${changed} changed meanwhile. Nothing was changed.`, true);
         }
     }
 

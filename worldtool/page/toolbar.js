@@ -47,7 +47,8 @@ export class Toolbar {
         }
         this.searchIndex = (this.searchIndex + 1) % matches.length;
         const index = matches[this.searchIndex];
-        elements.found.textContent = `${this.searchIndex + 1} of ${matches.length}: ${store.world.maps[index].name}`;
+        const name = store.world.maps[index].name;
+        elements.found.textContent = `${this.searchIndex + 1} of ${matches.length}: ${name}`;
         store.choose(index);
     }
 
