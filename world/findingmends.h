@@ -1,7 +1,7 @@
 #pragma once
 
 #include "world/mapsave.h"
-#include "world/world.h"
+#include "world/worldtypes.h"
 
 #include <optional>
 #include <string>
