@@ -6,6 +6,7 @@
 // page.html and puts the parts together.
 
 import {Dragging} from "./dragging.js";
+import {directions} from "./edits.js";
 import {Findings} from "./findings.js";
 import {listenToKeys} from "./keyboard.js";
 import {Panel} from "./panel.js";
@@ -16,7 +17,6 @@ import {Question, showStatus} from "./status.js";
 import {Store} from "./store.js";
 import {Toolbar} from "./toolbar.js";
 import {Viewport} from "./viewport.js";
-import {directions} from "./edits.js";
 
 function start(document) {
     const $ = (id) => document.getElementById(id);
