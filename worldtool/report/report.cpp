@@ -1,7 +1,8 @@
 #include "worldtool/report/report.h"
 
+#include "worldtool/report/jsontext.h"
+
 #include <exception>
-#include <nlohmann/json.hpp>
 #include <ostream>
 #include <string>
 #include <thread>
@@ -59,7 +60,7 @@ public:
             cell[1] = map.cell->y;
         }
         *member = map.region;
-        out += line_.dump(-1, ' ', false, json::error_handler_t::replace);
+        out += jsonText(line_);
     }
 
 private:
@@ -86,24 +87,29 @@ json findingJson(const Finding& finding) {
 
 } // namespace
 
+std::string summaryLine(const World& world) {
+    return counted(world.maps.size(), "map", "maps") + " in " +
+           counted(world.regionCount, "region", "regions") + ": " +
+           counted(world.count(Severity::Error), "error", "errors") + ", " +
+           counted(world.count(Severity::Warning), "warning", "warnings");
+}
+
+std::string findingLine(const Finding& finding) {
+    return std::string(severityName(finding.severity())) + ": " + findingKindName(finding.kind) +
+           ": " + finding.message;
+}
+
 void writeTextReport(const World& world, std::ostream& out) {
     for (const Finding& finding : world.findings) {
-        out << severityName(finding.severity()) << ": " << findingKindName(finding.kind) << ": "
-            << finding.message << '\n';
+        out << findingLine(finding) << '\n';
     }
-    out << counted(world.maps.size(), "map", "maps") << " in "
-        << counted(world.regionCount, "region", "regions") << ": "
-        << counted(world.count(Severity::Error), "error", "errors") << ", "
-        << counted(world.count(Severity::Warning), "warning", "warnings") << '\n';
+    out << summaryLine(world) << '\n';
 }
 
 void writeJsonReport(const World& world, std::ostream& out, std::optional<std::uint64_t> version) {
     // Written a member at a time: a large world's whole document would take far more memory
-    // than the world itself. Every text is UTF-8 already; a stray byte is replaced, never fatal.
-    const auto dump = [](const json& value) {
-        return value.dump(-1, ' ', false, json::error_handler_t::replace);
-    };
-    out << "{\n  \"folder\": " << dump(json(world.folder)) << ",\n  \"maps\": [";
+    // than the world itself.
+    out << "{\n  \"folder\": " << jsonText(json(world.folder)) << ",\n  \"maps\": [";
     // The second half of the maps is written into memory on a core of its own while the first
     // goes out line by line, then follows it.
     const std::size_t half = world.maps.size() / 2;
@@ -143,7 +149,7 @@ void writeJsonReport(const World& world, std::ostream& out, std::optional<std::u
     out << (world.maps.empty() ? "],\n" : "\n  ],\n") << "  \"findings\": [";
     const char* separator = "\n    ";
     for (const Finding& finding : world.findings) {
-        out << separator << dump(findingJson(finding));
+        out << separator << jsonText(findingJson(finding));
         separator = ",\n    ";
     }
     out << (world.findings.empty() ? "]" : "\n  ]");
