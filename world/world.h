@@ -3,6 +3,7 @@
 #include "../linkstore/filefailure.h"
 #include "../linkstore/linkrecord.h"
 #include "direction.h"
+#include "unresolvedmerge.h"
 #include "worldapi.h"
 
 #include <array>
@@ -28,6 +29,8 @@ struct WorldMap {
     std::string path;                   // of its link file
     std::optional<LinkRecord> links;    // none when the file cannot be loaded
     std::optional<FileFailure> failure; // why it cannot
+    // A merge left unresolved in its record: then `links` is none, as its fields are not links.
+    std::optional<UnresolvedMerge> unresolvedMerge;
     // The map each direction leads to, as an index into World::maps; none where the text is
     // empty or names no link file.
     std::array<std::optional<std::size_t>, 4> neighbours;
@@ -44,7 +47,7 @@ struct WorldMap {
     }
 };
 
-enum class FindingKind { OneWay, Dangling, Unreadable, Wrap, Overlap };
+enum class FindingKind { OneWay, Dangling, Unreadable, Wrap, Overlap, Conflict };
 enum class Severity { Error, Warning };
 
 // Something wrong with the world, for people: the map it is about, the direction and the
@@ -97,12 +100,12 @@ public:
 // Reads every link file of the folder (not its subfolders) through the link file store, as
 // Tovren's Load reads it, follows every neighbour text as Load would resolve it, lays the maps
 // out by the rule, and tells what is wrong: one-way links, links to no link file, files that
-// cannot be loaded, and loops that wrap around (or, on the grid, maps that overlap). Throws
-// FolderFailure when the folder cannot be listed.
+// cannot be loaded, merges left unresolved, and loops that wrap around (or, on the grid, maps
+// that overlap). Throws FolderFailure when the folder cannot be listed.
 TOVREN_WORLD_API World readWorld(const std::string& folder,
                                  LayoutRule layout = LayoutRule::ByDirection);
 
-// "one-way", "dangling", "unreadable", "wrap" or "overlap".
+// "one-way", "dangling", "unreadable", "wrap", "overlap" or "conflict".
 TOVREN_WORLD_API const char* findingKindName(FindingKind kind);
 
 } // namespace tovren
