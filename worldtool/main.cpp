@@ -4,6 +4,8 @@
 #include "worldtool/cli/commandline.h"
 #include "worldtool/cli/commands.h"
 #include "worldtool/cli/editcommand.h"
+#include "worldtool/cli/gitsetup.h"
+#include "worldtool/cli/mergecommand.h"
 
 #include <CLI/CLI.hpp>
 #include <functional>
@@ -112,6 +114,36 @@ int run(const std::vector<std::string>& arguments) {
     mirrorCommand->callback([&] {
         command = [&] {
             return mirrorOneWayLinks(mirror);
+        };
+    });
+
+    MergeOptions merge;
+    CLI::App* mergeCommand = app.add_subcommand(
+        "merge", "git's merge driver for link files: merges BASE, OURS and THEIRS field by field "
+                 "into OURS; a field both sides changed differently is marked between conflict "
+                 "markers, and the exit status is 1");
+    mergeCommand->add_option("BASE", merge.base, "The common ancestor's link file (git's %O)")
+        ->required();
+    mergeCommand->add_option("OURS", merge.ours, "Our link file, and the result (git's %A)")
+        ->required();
+    mergeCommand->add_option("THEIRS", merge.theirs, "Their link file (git's %B)")->required();
+    mergeCommand->callback([&] {
+        command = [&] {
+            return mergeLinkFiles(merge);
+        };
+    });
+
+    GitSetupOptions gitSetup;
+    CLI::App* gitSetupCommand = app.add_subcommand(
+        "git-setup", "Lets git keep the bytes of link files and merge them field by field: adds "
+                     "*.link -text merge=tovren-link to the repository's .gitattributes, and this "
+                     "program as that merge driver to its config");
+    gitSetupCommand->add_flag("--remove", gitSetup.remove, "Takes both away again");
+    gitSetupCommand->add_option("REPO", gitSetup.repository,
+                                "A folder of the repository (default: the current folder)");
+    gitSetupCommand->callback([&] {
+        command = [&] {
+            return setUpGit(gitSetup);
         };
     });
 
