@@ -32,7 +32,24 @@ int run(const std::vector<std::string>& arguments) {
     CLI::App* checkCommand = app.add_subcommand(
         "check",
         "Tells every one-way, dangling and unreadable link and every loop that wraps around");
-    checkCommand->add_flag("--json", check.json, "Writes one JSON document instead of lines");
+    CLI::Option* json =
+        checkCommand->add_flag("--json", check.json, "Writes one JSON document instead of lines");
+    checkCommand
+        ->add_option("--format", check.format,
+                     "text (lines, the default), json (as --json), github (GitHub Actions' "
+                     "workflow commands: each finding on its line) or sarif (SARIF 2.1.0, for "
+                     "code scanning)")
+        ->check(CLI::IsMember({"text", "json", "github", "sarif"}))
+        ->excludes(json);
+    CLI::Option* baseline = checkCommand->add_option(
+        "--baseline", check.baseline,
+        "Reports, and fails on, only the findings this baseline does not know, and tells how "
+        "many of its findings are gone");
+    checkCommand
+        ->add_option("--write-baseline", check.writeBaseline,
+                     "Writes the world's findings into this file as the baseline, and reports "
+                     "nothing else")
+        ->excludes(baseline);
     checkCommand->add_flag("--strict", check.strict, "Warnings fail the check too");
     checkCommand->add_flag("--grid", check.grid, gridHelp);
     checkCommand->add_option("FOLDER", check.folder, folderHelp);

@@ -91,10 +91,14 @@ void writeTextReport(const World& world, std::ostream& out) {
         out << severityName(finding.severity()) << ": " << findingKindName(finding.kind) << ": "
             << finding.message << '\n';
     }
-    out << counted(world.maps.size(), "map", "maps") << " in "
-        << counted(world.regionCount, "region", "regions") << ": "
-        << counted(world.count(Severity::Error), "error", "errors") << ", "
-        << counted(world.count(Severity::Warning), "warning", "warnings") << '\n';
+    out << summaryLine(world) << '\n';
+}
+
+std::string summaryLine(const World& world) {
+    return counted(world.maps.size(), "map", "maps") + " in " +
+           counted(world.regionCount, "region", "regions") + ": " +
+           counted(world.count(Severity::Error), "error", "errors") + ", " +
+           counted(world.count(Severity::Warning), "warning", "warnings");
 }
 
 void writeJsonReport(const World& world, std::ostream& out, std::optional<std::uint64_t> version) {
