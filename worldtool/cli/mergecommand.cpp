@@ -69,8 +69,8 @@ int mergeLinkFiles(const MergeOptions& options) {
         }
     }
     if (!isClean(merged)) {
-        std::cout << "Both sides changed " << conflictingFields(merged)
-                  << " differently: marked for a person to choose in " << options.ours << '\n';
+        std::cout << "tovren-world: both sides changed " << conflictingFields(merged)
+                  << " differently: marked between conflict markers for a person to choose\n";
         return worldHasFaults;
     }
     return worldIsSound;
