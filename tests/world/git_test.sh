@@ -2,16 +2,19 @@
 # tovren-world in a team's git repository, with Debian's git: git-setup adds its two lines once
 # and --remove leaves the repository as it was; link files merge field by field through the
 # merge driver, to exactly the bytes expected; a field both sides changed differently is a
-# conflict that check finds at its lines; and no line-end setting changes a link file's bytes.
-# Usage: git_test.sh PATH_TO_TOVREN_WORLD
+# conflict that check finds at its lines; no line-end setting changes a link file's bytes; and
+# the pre-commit framework's hook checks the folders of the changed link files.
+# Usage: git_test.sh PATH_TO_TOVREN_WORLD SOURCE_FOLDER
 set -euo pipefail
 export LC_ALL=C.UTF-8 GIT_CONFIG_NOSYSTEM=1 GIT_CONFIG_GLOBAL=/dev/null
 tool=$(realpath "$1")
+source=$(realpath "$2")
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 fail() { echo "FAILED: $*" >&2; exit 1; }
 status_of() { local status=0; "$@" >"$scratch/out" 2>"$scratch/err" || status=$?; echo "$status"; }
 bytes() { od -An -c "$1" | tr -d ' \n'; }
+record() { printf '%s\r\n%s\r\n%s\r\n%s\r\n' "$2" "$3" "$4" "$5" >"$1.link"; }
 new_repository() {
     git init -q -b main "$1" && git -C "$1" config user.name Tester &&
         git -C "$1" config user.email tester@example.org
@@ -83,4 +86,23 @@ rm maps/crlf.link && git checkout -- maps/crlf.link
 [[ "$(git cat-file blob HEAD:maps/crlf.link | od -An -c | tr -d ' \n')" == 'lone\nfeed\r\n\r\n\r\n\r\n' &&
     "$(bytes maps/crlf.link)" == 'lone\nfeed\r\n\r\n\r\n\r\n' && ! -s "$scratch/err" ]] ||
     fail "autocrlf changed the bytes: $(od -c maps/crlf.link) $(cat "$scratch/err")"
-echo "4 passed, 0 failed"
+
+echo "-- the pre-commit hook checks strictly each folder that holds a changed link file"
+hooks="$scratch/hooks"
+git init -q "$hooks" && cp "$source/.pre-commit-hooks.yaml" "$hooks/"
+git -C "$hooks" add . && git -C "$hooks" -c user.name=T -c user.email=t@example.org commit -qm hooks
+mkdir "$scratch/bin" && ln -s "$tool" "$scratch/bin/tovren-world"
+new_repository "$scratch/hooked" && cd "$scratch/hooked"
+mkdir -p "maps/a b" sound
+record "maps/a b/m" '' '' '' x # x leads nowhere back
+record "maps/a b/x" '' '' '' ''
+record sound/s '' '' '' t && record sound/t '' '' s ''
+git add -A
+hook() {
+    PATH="$scratch/bin:$PATH" PRE_COMMIT_HOME="$scratch/pre-commit" \
+        pre-commit try-repo "$hooks" tovren-world-check --files "$@" >"$scratch/out" 2>&1
+}
+hook sound/s.link || fail "a sound folder failed: $(cat "$scratch/out")"
+! hook "maps/a b/x.link" sound/t.link && grep -q "error: one-way: m leads right to x" "$scratch/out" ||
+    fail "a faulty folder passed: $(cat "$scratch/out")"
+echo "5 passed, 0 failed"
