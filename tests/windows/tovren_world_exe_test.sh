@@ -4,10 +4,11 @@
 # statuses as on Linux; its one-way link mended in that code page; drawn and exported; and,
 # started with no arguments as by a double-click, the editor on its own folder, opened in the
 # desktop's browser.
-# Usage: tovren_world_exe_test.sh PATH_TO_TOVREN_WORLD_EXE
+# Usage: tovren_world_exe_test.sh PATH_TO_TOVREN_WORLD_EXE PATH_TO_FAKE_GIT_EXE
 set -euo pipefail
 export LC_ALL=C.UTF-8 WINEDEBUG=-all
 tool=$(realpath "$1")
+fake_git=$(realpath "$2")
 world=$(mktemp -d)
 trap 'rm -rf "$world"' EXIT
 fail() { echo "FAILED: $*" >&2; exit 1; }
@@ -73,6 +74,18 @@ merged=$(printf 'K\xf6ln\r\nS\xfcd\r\nwest\r\n<<<<<<< ours\r\nnear\r\n=======\r\
     fail "the merge: status $status, $(od -c m.link) $(cat "$world/out")"
 cd "$world"
 
+echo "-- git-setup as Git for Windows sees it: its arguments whole, the driver quoted for its sh"
+mkdir "$world/tool's folder" "$world/git" "$world/team"
+cp "$tool" "$world/tool's folder/tovren-world.exe" && cp "$fake_git" "$world/git/git.exe"
+(cd "$world/team" && WINEPATH="$(winepath -w "$world/git")" FAKE_GIT_LOG="$(winepath -w "$world/git.log")" \
+    wine "$world/tool's folder/tovren-world.exe" git-setup >"$world/out") || fail "git-setup: $(cat "$world/out")"
+program="Z:$world/tool'\\''s folder/tovren-world.exe"
+[[ "$(cat "$world/git.log")" == "-C|.|rev-parse|--show-toplevel
+-C|.|config|--local|--get|merge.tovren-link.driver
+-C|.|config|--local|merge.tovren-link.name|Tovren's link files, merged field by field
+-C|.|config|--local|merge.tovren-link.driver|'$program' merge %O %A %B" ]] || fail "git was told: $(cat "$world/git.log")"
+[[ "$(cat "$world/team/.gitattributes")" == "*.link -text merge=tovren-link" ]] || fail ".gitattributes"
+
 echo "-- with no arguments, as from Explorer: the editor on its own folder, opened in the browser"
 cp "$tool" "$world/tovren-world.exe"
 mkdir "$world/bin" # the browser: Wine asks the desktop's, through xdg-open
@@ -90,4 +103,4 @@ url=${first##* at }
 [[ "$first" == "Editing the world of Z:${world//\//\\} at http://127.0.0.1:"* ]] ||
     fail "the first line: $first"
 [[ "$(cat "$world/opened" 2>/dev/null)" == "$url" ]] || fail "the browser was not asked to open $url"
-echo "5 passed, 0 failed"
+echo "6 passed, 0 failed"
