@@ -3,7 +3,6 @@
 #include "../linkstore/filefailure.h"
 #include "../linkstore/linkrecord.h"
 #include "direction.h"
-#include "unresolvedmerge.h"
 #include "worldapi.h"
 
 #include <array>
@@ -22,6 +21,19 @@ struct Cell {
     long long x = 0;
     long long y = 0;
     bool operator==(const Cell&) const = default;
+};
+
+// A link file that a merge left with git's conflict markers in its record: the lines the
+// markers span, counted from 1, and the record each side would give, made of the lines outside
+// the conflicts and that side's lines within them (none where that side has fewer than four
+// lines). Its four fields as the store loads them are not links, and are not followed.
+struct UnresolvedMerge {
+    std::size_t firstLine = 0;
+    std::size_t lastLine = 0;
+    std::optional<LinkRecord> ours;
+    std::optional<LinkRecord> theirs;
+
+    bool operator==(const UnresolvedMerge&) const = default;
 };
 
 // One map of the world: a link file of the folder, or one outside it that a link reaches.
