@@ -31,7 +31,8 @@ int run(const std::vector<std::string>& arguments) {
     CheckOptions check;
     CLI::App* checkCommand = app.add_subcommand(
         "check",
-        "Tells every one-way, dangling and unreadable link and every loop that wraps around");
+        "Tells every one-way, dangling and unreadable link, every merge left unresolved and every "
+        "loop that wraps around");
     CLI::Option* json =
         checkCommand->add_flag("--json", check.json, "Writes one JSON document instead of lines");
     checkCommand
