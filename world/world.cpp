@@ -39,6 +39,11 @@ public:
                 findings.push_back({FindingKind::Unreadable, map.name, std::nullopt, std::nullopt,
                                     unreadableFile(map.name, *map.failure)});
             }
+            if (map.unresolvedMerge) {
+                findings.push_back({FindingKind::Conflict, map.name, std::nullopt, std::nullopt,
+                                    unresolvedMerge(map.name, map.unresolvedMerge->firstLine,
+                                                    map.unresolvedMerge->lastLine)});
+            }
             if (map.tiledFailure) {
                 findings.push_back({FindingKind::Unreadable, map.name, std::nullopt, std::nullopt,
                                     unreadableTiledMap(map.name, *map.tiledFailure)});
@@ -62,18 +67,20 @@ private:
         }
         if (!target) {
             const auto failure = read_.danglingFailures.find({index, direction});
+            std::optional<std::string> suggestion = suggestionFor(text);
+            std::string message = danglingLink(map.name, direction, text,
+                                               failure != read_.danglingFailures.end()
+                                                   ? std::optional(failure->second)
+                                                   : std::nullopt,
+                                               suggestion);
             findings.push_back({FindingKind::Dangling, map.name, direction, text,
-                                danglingLink(map.name, direction, text,
-                                             failure != read_.danglingFailures.end()
-                                                 ? std::optional(failure->second)
-                                                 : std::nullopt,
-                                             suggestionFor(text))});
+                                std::move(message), std::move(suggestion)});
             return;
         }
         const WorldMap& far = read_.maps[*target];
         const Direction back = opposite(direction);
         if (!far.links || far.neighbour(back) == index) {
-            return; // unreadable, told as such; or leading back
+            return; // unreadable or unresolved, told as such; or leading back
         }
         findings.push_back({FindingKind::OneWay, map.name, direction, text,
                             far.text(back).empty()
@@ -146,24 +153,6 @@ World worldOf(ReadMaps read, LayoutRule layout) {
                      });
     world.maps = std::move(read.maps);
     return world;
-}
-
-const char* findingKindName(FindingKind kind) {
-    switch (kind) {
-    case FindingKind::OneWay:
-        return "one-way";
-    case FindingKind::Dangling:
-        return "dangling";
-    case FindingKind::Unreadable:
-        return "unreadable";
-    case FindingKind::Wrap:
-        return "wrap";
-    case FindingKind::Overlap:
-        return "overlap";
-    case FindingKind::Misaligned:
-        break;
-    }
-    return "misaligned";
 }
 
 } // namespace tovren

@@ -2,8 +2,7 @@
 #include "world/hostfolder.h"
 
 #include "linkstore/hostcodepage.h"
-#include "linkstore/linkfile.h"
-#include "world/world.h"
+#include "world/worldtypes.h"
 
 #include <cerrno>
 #include <climits>

@@ -1,7 +1,9 @@
 #include "worldtool/report/report.h"
 
+#include "world/findingmends.h"
+#include "worldtool/report/jsontext.h"
+
 #include <exception>
-#include <nlohmann/json.hpp>
 #include <ostream>
 #include <string>
 #include <thread>
@@ -57,7 +59,7 @@ public:
                                     : std::nullopt);
         setPair(*member, map.position ? std::optional(std::pair(map.position->x, map.position->y))
                                       : std::nullopt);
-        out += line_.dump(-1, ' ', false, json::error_handler_t::replace);
+        out += jsonText(line_);
     }
 
 private:
@@ -85,36 +87,67 @@ private:
     }
 };
 
-json findingJson(const Finding& finding) {
+// The saves of a mend as a page sends them to the editor's server.
+json mendJson(const std::optional<FindingMend>& mend) {
+    if (!mend) {
+        return nullptr;
+    }
+    json saves = json::array();
+    for (const MapSave& save : mend->saves) {
+        saves.push_back({{"map", save.map},
+                         {"expect", recordJson(save.expect)},
+                         {"links", recordJson(save.links)}});
+    }
+    return {{"label", mend->label}, {"saves", std::move(saves)}};
+}
+
+json findingJson(const Finding& finding, const std::optional<FindingMend>& mend) {
     return {{"kind", findingKindName(finding.kind)},
             {"severity", severityName(finding.severity())},
             {"map", finding.map},
             {"direction", finding.direction ? json(std::string(directionName(*finding.direction)))
                                             : json(nullptr)},
             {"target", nullOr(finding.target)},
-            {"message", finding.message}};
+            {"message", finding.message},
+            {"mend", mendJson(mend)}};
 }
 
 } // namespace
 
+json recordJson(const std::optional<LinkRecord>& record) {
+    if (!record) {
+        return nullptr;
+    }
+    json object = json::object();
+    for (const Direction direction : allDirections) {
+        object[std::string(directionName(direction))] = textOf(*record, direction);
+    }
+    return object;
+}
+
+std::string summaryLine(const World& world) {
+    return counted(world.maps.size(), "map", "maps") + " in " +
+           counted(world.regionCount, "region", "regions") + ": " +
+           counted(world.count(Severity::Error), "error", "errors") + ", " +
+           counted(world.count(Severity::Warning), "warning", "warnings");
+}
+
+std::string findingLine(const Finding& finding) {
+    return std::string(severityName(finding.severity())) + ": " + findingKindName(finding.kind) +
+           ": " + finding.message;
+}
+
 void writeTextReport(const World& world, std::ostream& out) {
     for (const Finding& finding : world.findings) {
-        out << severityName(finding.severity()) << ": " << findingKindName(finding.kind) << ": "
-            << finding.message << '\n';
+        out << findingLine(finding) << '\n';
     }
-    out << counted(world.maps.size(), "map", "maps") << " in "
-        << counted(world.regionCount, "region", "regions") << ": "
-        << counted(world.count(Severity::Error), "error", "errors") << ", "
-        << counted(world.count(Severity::Warning), "warning", "warnings") << '\n';
+    out << summaryLine(world) << '\n';
 }
 
 void writeJsonReport(const World& world, std::ostream& out, std::optional<std::uint64_t> version) {
     // Written a member at a time: a large world's whole document would take far more memory
-    // than the world itself. Every text is UTF-8 already; a stray byte is replaced, never fatal.
-    const auto dump = [](const json& value) {
-        return value.dump(-1, ' ', false, json::error_handler_t::replace);
-    };
-    out << "{\n  \"folder\": " << dump(json(world.folder)) << ",\n  \"maps\": [";
+    // than the world itself.
+    out << "{\n  \"folder\": " << jsonText(json(world.folder)) << ",\n  \"maps\": [";
     // The second half of the maps is written into memory on a core of its own while the first
     // goes out line by line, then follows it.
     const std::size_t half = world.maps.size() / 2;
@@ -153,8 +186,9 @@ void writeJsonReport(const World& world, std::ostream& out, std::optional<std::u
     out << secondHalf;
     out << (world.maps.empty() ? "],\n" : "\n  ],\n") << "  \"findings\": [";
     const char* separator = "\n    ";
-    for (const Finding& finding : world.findings) {
-        out << separator << dump(findingJson(finding));
+    const std::vector<std::optional<FindingMend>> mends = findingMends(world);
+    for (std::size_t at = 0; at < world.findings.size(); ++at) {
+        out << separator << jsonText(findingJson(world.findings[at], mends[at]));
         separator = ",\n    ";
     }
     out << (world.findings.empty() ? "]" : "\n  ]");

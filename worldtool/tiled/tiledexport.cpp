@@ -2,6 +2,7 @@
 
 #include "world/regionlayout.h"
 #include "world/regionpacking.h"
+#include "worldtool/report/jsontext.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -97,7 +98,7 @@ void writeTiledWorld(const World& world, const TiledExport& how, std::ostream& o
                         {"height", box.height}});
     }
     const json document = {{"maps", maps}, {"onlyShowAdjacentMaps", false}, {"type", "world"}};
-    out << document.dump(4, ' ', false, json::error_handler_t::replace) << '\n';
+    out << jsonText(document, 4) << '\n';
 }
 
 std::vector<std::string> unplacedMaps(const World& world) {

@@ -1,0 +1,25 @@
+#include "world/worldtypes.h"
+
+namespace tovren {
+
+const char* findingKindName(FindingKind kind) {
+    switch (kind) {
+    case FindingKind::OneWay:
+        return "one-way";
+    case FindingKind::Dangling:
+        return "dangling";
+    case FindingKind::Unreadable:
+        return "unreadable";
+    case FindingKind::Wrap:
+        return "wrap";
+    case FindingKind::Overlap:
+        return "overlap";
+    case FindingKind::Conflict:
+        return "conflict";
+    case FindingKind::Misaligned:
+        break;
+    }
+    return "misaligned";
+}
+
+} // namespace tovren
