@@ -29,7 +29,11 @@ namespace tovren {
 //    their order across (a sweep down the picture finds, for each map, the nearest before it
 //    on each part of its span), and two maps that overlap there too are kept apart where the
 //    links allow (GrowingSystem): as the other extreme has them, else by their middles.
-// 4. Down, likewise, by the spans across found in 3; what still overlaps is drawn apart.
+// 4. Down, likewise, by the spans across found in 3, and every two maps that overlap across
+//    keep the first picture's order down, which keeps them apart.
+// 5. Maps that still overlap (where the first picture put them side by side in an order the
+//    links did not allow) are kept apart from the start the next round; after three rounds,
+//    what still overlaps is drawn apart below its region.
 // Each axis's values are the middle of the least and the greatest that meet its constraints:
 // where a map may slide along its neighbour, it is centred.
 std::vector<Finding> placeInPixels(std::vector<WorldMap>& maps, std::size_t regionCount);

@@ -295,10 +295,13 @@ LayoutQuality layoutQuality(const RectangleWorld& world, const std::vector<World
     };
     for (std::size_t a = 0; a < placed.size(); ++a) {
         const Rectangle& ra = world.rectangles[a];
-        const Cell ca = placed[a].cell.value_or(Cell{});
+        // In pixels where the maps have places there, else in cells.
+        const Cell ca = placed[a].position ? Cell{placed[a].position->x, placed[a].position->y}
+                                           : placed[a].cell.value_or(Cell{});
         for (std::size_t b = a + 1; b < placed.size(); ++b) {
             const Rectangle& rb = world.rectangles[b];
-            const Cell cb = placed[b].cell.value_or(Cell{});
+            const Cell cb = placed[b].position ? Cell{placed[b].position->x, placed[b].position->y}
+                                               : placed[b].cell.value_or(Cell{});
             const int across = order(ra.left, ra.left + ra.width, rb.left, rb.left + rb.width);
             const int down = order(ra.top, ra.top + ra.height, rb.top, rb.top + rb.height);
             ++quality.pairs;

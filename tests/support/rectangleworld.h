@@ -55,8 +55,8 @@ struct LayoutQuality {
 };
 
 // A pair is in order where, on each axis on which one rectangle lies wholly before the other,
-// its map's cell lies before the other's too; where the rectangles overlap on an axis, any
-// order will do there.
+// its map's cell (or place in pixels, where it has one) lies before the other's too; where the
+// rectangles overlap on an axis, any order will do there.
 LayoutQuality layoutQuality(const RectangleWorld& world, const std::vector<WorldMap>& placed);
 
 } // namespace tovren::testing

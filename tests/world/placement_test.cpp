@@ -1,6 +1,8 @@
 // The layout by the directions of links, on worlds like real games have them (rectangles of
 // different sizes, tests/support/rectangleworld.h) and on small knots made by hand: what it
-// promises of every world, the loops it cuts, and that the folder's listing order is not seen.
+// promises of every world, the loops it cuts, and that the folder's listing order is not seen;
+// and in pixels, at the sizes of the maps' Tiled maps: linked maps touching, none overlapping,
+// and the loops whose sizes cannot close.
 #include "linkstore/linkfile.h"
 #include "support/rectangleworld.h"
 #include "world/placement.h"
@@ -217,6 +219,107 @@ TEST(LayoutOfRealWorlds, shouldNotDependOnTheOrderInWhichTheFolderListsItsFiles)
     ASSERT_EQ(forwards.maps.size(), world.maps.size());
     for (std::size_t map = 0; map < forwards.maps.size(); ++map) {
         EXPECT_EQ(forwards.maps[map].cell, backwards.maps[map].cell) << forwards.maps[map].name;
+    }
+}
+
+// Whether two maps laid out in pixels overlap.
+bool overlap(const WorldMap& a, const WorldMap& b) {
+    return a.region == b.region && a.position->x < b.position->x + b.size->width &&
+           b.position->x < a.position->x + a.size->width &&
+           a.position->y < b.position->y + b.size->height &&
+           b.position->y < a.position->y + a.size->height;
+}
+
+// Whether a map touches the one its link leads to, as the link says: beside it, sharing at
+// least a tile of the edge between them.
+bool touches(const WorldMap& a, Direction direction, const WorldMap& b) {
+    const bool across = direction == Direction::Left || direction == Direction::Right;
+    const WorldMap& first = direction == Direction::Right || direction == Direction::Down ? a : b;
+    const WorldMap& second = &first == &a ? b : a;
+    const long long along = across ? first.position->x + first.size->width - second.position->x
+                                   : first.position->y + first.size->height - second.position->y;
+    const long long shared =
+        across ? std::min(a.position->y + a.size->height, b.position->y + b.size->height) -
+                     std::max(a.position->y, b.position->y)
+               : std::min(a.position->x + a.size->width, b.position->x + b.size->width) -
+                     std::max(a.position->x, b.position->x);
+    return along == 0 && shared >= (across ? a.size->tileHeight : a.size->tileWidth);
+}
+
+TEST(LayoutInPixels, shouldLetLinkedMapsTouchWithoutOverlapAndKeepTheirOrder) {
+    for (const std::size_t size : {30, 300}) {
+        for (const std::uint32_t seed : {1U, 2U, 3U, 4U}) {
+            SCOPED_TRACE("maps " + std::to_string(size) + ", seed " + std::to_string(seed));
+            testing::RectangleWorld world = testing::rectangleWorld(size, seed);
+            testing::giveTiledSizes(world);
+            std::vector<Finding> findings;
+            const std::vector<WorldMap> maps = placed(world.maps, &findings);
+            expectTheLayoutsPromises(maps);
+            // No loop fails; a map may have been drawn apart, and then its links do not touch.
+            std::set<std::string> apart;
+            for (const Finding& finding : findings) {
+                ASSERT_EQ(finding.kind, FindingKind::Misaligned);
+                ASSERT_FALSE(finding.direction) << finding.message;
+                apart.insert(finding.map);
+            }
+            EXPECT_LE(apart.size() * 100, maps.size()) << "more than one map in a hundred apart";
+            for (std::size_t a = 0; a < maps.size(); ++a) {
+                ASSERT_TRUE(maps[a].position && maps[a].size) << maps[a].name;
+                EXPECT_EQ(*maps[a].size, *world.maps[a].tiledSize) << maps[a].name;
+                for (const Direction direction : allDirections) {
+                    const std::optional<std::size_t> to = maps[a].neighbour(direction);
+                    if (to && !apart.count(maps[a].name) && !apart.count(maps[*to].name)) {
+                        EXPECT_TRUE(touches(maps[a], direction, maps[*to]))
+                            << maps[a].name << " " << directionName(direction);
+                    }
+                }
+                for (std::size_t b = a + 1; b < maps.size(); ++b) {
+                    EXPECT_FALSE(overlap(maps[a], maps[b])) << maps[a].name << ", " << maps[b].name;
+                }
+            }
+            const testing::LayoutQuality quality = testing::layoutQuality(world, maps);
+            EXPECT_GE(quality.pairsInOrder * 100, quality.pairs * 95);
+        }
+    }
+}
+
+TEST(LayoutInPixels, shouldTellALoopWhoseSizesCannotCloseOnceAndPlaceItsMapsApart) {
+    // a, b and c in a row above d and e; a leads down to d, c down to e. With b three screens
+    // wide, d (one screen) cannot reach from under a to e under c: 352 pixels short.
+    std::vector<WorldMap> maps = handMade({{"a", {"", "d", "", "b"}},
+                                           {"b", {"", "", "a", "c"}},
+                                           {"c", {"", "e", "b", ""}},
+                                           {"d", {"a", "", "", "e"}},
+                                           {"e", {"c", "", "d", ""}}});
+    for (WorldMap& map : maps) {
+        map.tiledSize = MapSize{map.name == "b" ? 960 : 320, 240, 16, 16};
+    }
+    std::vector<Finding> findings;
+    std::vector<WorldMap> laid = placed(maps, &findings);
+    ASSERT_EQ(findings.size(), 1U);
+    EXPECT_EQ(findings[0].kind, FindingKind::Misaligned);
+    EXPECT_EQ(findings[0].message,
+              "going right from a through b and c, down to e, left to d and up to a ends 352 px "
+              "short of a: these maps' sizes do not let them all touch");
+    // Told of the link that gives up touching, as the map that leads it forwards has it.
+    EXPECT_EQ(findings[0].map, "a");
+    EXPECT_EQ(findings[0].direction, Direction::Down);
+    EXPECT_EQ(findings[0].target, "d");
+    for (std::size_t a = 0; a < laid.size(); ++a) {
+        for (std::size_t b = a + 1; b < laid.size(); ++b) {
+            EXPECT_FALSE(overlap(laid[a], laid[b])) << laid[a].name << ", " << laid[b].name;
+        }
+    }
+    // Made to fit again, every link touches.
+    maps[1].tiledSize->width = 320;
+    laid = placed(maps, &findings);
+    EXPECT_TRUE(findings.empty()) << findings.front().message;
+    for (std::size_t a = 0; a < laid.size(); ++a) {
+        for (const Direction direction : allDirections) {
+            if (const std::optional<std::size_t> to = laid[a].neighbour(direction)) {
+                EXPECT_TRUE(touches(laid[a], direction, laid[*to])) << laid[a].name;
+            }
+        }
     }
 }
 

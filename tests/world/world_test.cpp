@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <future>
 #include <gtest/gtest.h>
+#include <map>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -155,6 +156,89 @@ TEST_F(WorldOfMaps, shouldTellUnreadableFilesAndGoOnWithTheOthers) {
                   " (the file has fewer than four lines)");
     EXPECT_FALSE(named(world, "short").links);
     EXPECT_EQ(named(world, "short").region, named(world, "fine").region);
+}
+
+TEST_F(WorldOfMaps, shouldReadEachMapsSizeFromItsTiledMapAndTellOneThatGivesNone) {
+    const auto tmx = [&](const std::string& name, const std::string& attributes,
+                         const std::string& inside = "") {
+        map(name, {"", "", "", ""});
+        writeBytes(directory.file(name + ".tmx"),
+                   "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<!-- made by hand -->\n"
+                   "<map version=\"1.10\" " +
+                       attributes + ">" + inside + "</map>\n");
+    };
+    const std::string tiles = " tilewidth=\"16\" tileheight=\"16\"";
+    const std::string chunks =
+        "<layer id=\"1\"><data encoding=\"csv\"><chunk x=\"-16\" y=\"0\" width=\"16\" "
+        "height=\"16\">0</chunk></data></layer><group><layer><data><chunk x=\"16\" y=\"16\" "
+        "width=\"16\" height=\"16\">0</chunk></data></layer></group>";
+    tmx("plain", "width=\"20\" height=\"15\"" + tiles, std::string(1 << 20, ' '));
+    tmx("iso", "orientation=\"isometric\" width=\"20\" height=\"15\"" + tiles);
+    tmx("endless", "infinite=\"1\" width=\"1\" height=\"1\"" + tiles, chunks);
+    tmx("both", "width=\"2\" height=\"3\"" + tiles);
+    writeBytes(directory.file("both.tmj"), "{\"width\":9}");
+    map("json", {"", "", "", ""});
+    writeBytes(directory.file("json.tmj"),
+               "{\"height\":3,\"infinite\":false,\"layers\":[{\"data\":[0,0,0,0,0,0],"
+               "\"width\":2}],\"tileheight\":32,\"tilesets\":[{\"tilewidth\":99}],"
+               "\"tilewidth\":8,\"type\":\"map\",\"width\":2}");
+    map("chunked", {"", "", "", ""});
+    writeBytes(directory.file("chunked.tmj"),
+               "{\"infinite\":true,\"tilewidth\":16,\"tileheight\":16,\"width\":1,\"height\":1,"
+               "\"layers\":[{\"type\":\"group\",\"layers\":[{\"chunks\":[{\"x\":0,\"y\":-32,"
+               "\"width\":16,\"height\":16,\"data\":[0]}]}]}]}");
+    // What gives no size: each told, none a crash.
+    tmx("nowidth", "height=\"15\"" + tiles);
+    tmx("zero", "width=\"0\" height=\"15\"" + tiles);
+    tmx("negative", "width=\"20\" height=\"15\" tilewidth=\"16\" tileheight=\"-16\"");
+    tmx("fraction", "width=\"2.5\" height=\"15\"" + tiles);
+    tmx("huge", "width=\"99999999\" height=\"15\"" + tiles);
+    tmx("nochunk", "infinite=\"1\" width=\"20\" height=\"15\"" + tiles);
+    map("notxml", {"", "", "", ""});
+    writeBytes(directory.file("notxml.tmx"), "width=20 <map");
+    map("tileset", {"", "", "", ""});
+    writeBytes(directory.file("tileset.tmx"), "<tileset name=\"ground\"/>");
+    map("notjson", {"", "", "", ""});
+    writeBytes(directory.file("notjson.tmj"), "{\"width\": 20,");
+    map("folder", {"", "", "", ""});
+    std::filesystem::create_directory(directory.file("folder.tmx"));
+    const World world = this->world();
+    const auto sizeOf = [&](const std::string& name) {
+        return named(world, name).size;
+    };
+    EXPECT_EQ(sizeOf("plain"), (MapSize{320, 240, 16, 16}));
+    EXPECT_EQ(sizeOf("endless"), (MapSize{768, 512, 16, 16})); // 48 by 32 tiles of chunks
+    EXPECT_EQ(sizeOf("both"), (MapSize{32, 48, 16, 16}));      // the .tmx before the .tmj
+    EXPECT_EQ(sizeOf("json"), (MapSize{16, 96, 8, 32}));
+    EXPECT_EQ(sizeOf("chunked"), (MapSize{256, 256, 16, 16}));
+    EXPECT_FALSE(sizeOf("iso")) << "a map that is not orthogonal has no size of its own";
+    EXPECT_EQ(named(world, "json").tiledPath, directory.file("json.tmj"));
+    std::map<std::string, std::string> told;
+    for (const Finding& finding : world.findings) {
+        ASSERT_EQ(finding.kind, FindingKind::Unreadable) << finding.message;
+        EXPECT_FALSE(named(world, finding.map).size) << finding.map;
+        told[finding.map] = finding.message;
+    }
+    const auto reason = [&](const std::string& name, const std::string& ending) {
+        return name + "'s Tiled map cannot be read: " + directory.file(name + ending) + ": ";
+    };
+    EXPECT_EQ(told["nowidth"], reason("nowidth", ".tmx") + "it gives no width");
+    EXPECT_EQ(told["zero"], reason("zero", ".tmx") + "its width is 0");
+    EXPECT_EQ(told["negative"], reason("negative", ".tmx") + "its tileheight is -16");
+    EXPECT_EQ(told["fraction"],
+              reason("fraction", ".tmx") + "its width is not a whole number of tiles: 2.5");
+    EXPECT_EQ(told["huge"], reason("huge", ".tmx") + "it is larger than 67108864 pixels across");
+    EXPECT_EQ(told["nochunk"],
+              reason("nochunk", ".tmx") + "it is infinite and holds no chunk of tiles");
+    EXPECT_TRUE(told["notxml"].starts_with(reason("notxml", ".tmx") + "it is not XML: "))
+        << told["notxml"];
+    EXPECT_EQ(told["tileset"],
+              reason("tileset", ".tmx") + "it is not a Tiled map: its root element is <tileset>");
+    EXPECT_TRUE(told["notjson"].starts_with(reason("notjson", ".tmj") + "it is not JSON: "))
+        << told["notjson"];
+    EXPECT_EQ(told["folder"], "folder's Tiled map cannot be read: Access denied: " +
+                                  directory.file("folder.tmx") + " (it is a folder, not a file)");
+    EXPECT_EQ(told.size(), 10U);
 }
 
 TEST_F(WorldOfMaps, shouldTellAnUnresolvedMergeAndFollowNothingFromItsFields) {

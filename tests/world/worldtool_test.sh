@@ -48,7 +48,9 @@ assert document["folder"] == sys.argv[2]
 names = [entry["name"] for entry in document["maps"]]
 assert names == ["map1", "map2", "map3", "map4", "map9", "short"], names
 for entry in document["maps"]:
-    assert set(entry) == {"name", "up", "down", "left", "right", "cell", "region"}, entry
+    assert list(entry) == ["name", "up", "down", "left", "right", "cell", "region", "size",
+                           "position"], entry
+    assert entry["size"] is None and entry["position"] is None, entry  # no Tiled map
 map1, map2, map3, short = (document["maps"][i] for i in (0, 1, 2, 5))
 # map2 above map1, map3 right of map1 (its way back left is the loop's link that was cut).
 assert (map1["up"], map1["down"], map1["right"], map1["cell"]) == ("", "map2", "map3", [0, 0]), map1
@@ -273,14 +275,16 @@ tile='<?xml version="1.0" encoding="UTF-8"?>
 </map>'
 for map in hub east far south west '<b>&"x"' broken a c; do printf '%s\n' "$tile" >"$map.tmx"; done
 # hub, east, far and broken in a row, south below hub; west, <b>&"x" and b lie on others'
-# cells; then a gap and the ring's a and c: 4 + 1 + 2 columns of 64, 2 rows of 32.
+# cells: 4 columns of 64, 2 rows of 32; the ring's a and c in a row of their own below, after a
+# row's gap: the shape nearest 16 by 10.
 XDG_RUNTIME_DIR="$scratch" QT_QPA_PLATFORM=offscreen tmxrasterizer "$scratch/t/faults.world" \
     "$scratch/tiled.png" 2>/dev/null || fail "tmxrasterizer cannot render the world"
 python3 - "$scratch/tiled.png" <<'PYTHON' || fail "the rendered size"
 import struct, sys
 width, height = struct.unpack(">II", open(sys.argv[1], "rb").read(24)[16:24])
-assert (width, height) == (7 * 64, 2 * 32), (width, height)
+assert (width, height) == (4 * 64, 4 * 32), (width, height)
 PYTHON
+rm ./*.tmx
 
 echo "-- mirror: lists the mend, changes nothing; --write makes it once; a held file fails alone"
 before=$(cat ./*.link | od -An -tx1)
@@ -326,4 +330,64 @@ assert all((m["width"], m["height"]) == (640, 480) and m["x"] % 640 == 0 and m["
 assert len({(m["x"], m["y"]) for m in maps}) == len(maps), "maps on top of one another"
 PYTHON
 
-echo "15 passed, 0 failed"
+echo "-- with Tiled maps: sizes and places in pixels, an export that Tiled renders with every map in place"
+mkdir "$scratch/sized"
+python3 - "$scratch/sized/tile.png" <<'PYTHON'
+import struct, sys, zlib  # one opaque tile of 16 by 16
+row = b"\0" + b"\x40\x80\xc0\xff" * 16
+chunk = lambda kind, data: (struct.pack(">I", len(data)) + kind + data +
+                            struct.pack(">I", zlib.crc32(kind + data)))
+open(sys.argv[1], "wb").write(b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", 16, 16, 8, 6, 0, 0, 0)) +
+                              chunk(b"IDAT", zlib.compress(row * 16)) + chunk(b"IEND", b""))
+PYTHON
+"$generate" "$scratch/sized" 30 2 --tileset tile.png >/dev/null
+[[ $(status_of "$tool" check --json "$scratch/sized") == 0 ]] || fail "check: $(cat "$scratch/err")"
+cp "$scratch/out" "$scratch/sized.json"
+[[ $(status_of "$tool" export --tiled "$scratch/sized.world" "$scratch/sized") == 0 ]] ||
+    fail "export without --map-size: $(cat "$scratch/err")"
+XDG_RUNTIME_DIR="$scratch" QT_QPA_PLATFORM=offscreen tmxrasterizer --scale 0.125 \
+    "$scratch/sized.world" "$scratch/sized.png" 2>/dev/null || fail "tmxrasterizer cannot render it"
+python3 - "$scratch/sized.json" "$scratch/sized.world" "$scratch/sized.png" <<'PYTHON' || fail "the world in pixels"
+import json, struct, sys, zlib
+document = json.load(open(sys.argv[1], encoding="utf-8"))
+maps = {m["name"]: m for m in document["maps"]}
+assert not document["findings"], document["findings"]
+tiled = {f["fileName"][len("sized/"):-4]: f for f in json.load(open(sys.argv[2]))["maps"]}
+assert set(tiled) == set(maps), "not every map exported"
+assert sum(f["fileName"].endswith(".tmj") for f in json.load(open(sys.argv[2]))["maps"]) > 0
+for name, m in maps.items():  # one region: the export's places are check's
+    assert [tiled[name]["width"], tiled[name]["height"]] == m["size"], (name, m)
+    assert [tiled[name]["x"], tiled[name]["y"]] == m["position"], (name, m)
+# The picture Tiled renders: every map's tiles where the world file puts them, and no two maps
+# on one another (the opaque pixels are the maps' areas together).
+data = open(sys.argv[3], "rb").read()
+width, height = struct.unpack(">II", data[16:24])
+right = max(m["position"][0] + m["size"][0] for m in maps.values())
+bottom = max(m["position"][1] + m["size"][1] for m in maps.values())
+assert (width, height) == (right // 8, bottom // 8), ((width, height), (right, bottom))
+at, idat = 8, b""
+while at < len(data):
+    length, kind = struct.unpack(">I4s", data[at:at + 8])
+    idat += data[at + 8:at + 8 + length] if kind == b"IDAT" else b""
+    at += 12 + length
+raw, rows, previous = zlib.decompress(idat), [], bytearray(width * 4)
+for y in range(height):  # PNG's filters, undone
+    line = bytearray(raw[y * (width * 4 + 1) + 1:(y + 1) * (width * 4 + 1)])
+    kind = raw[y * (width * 4 + 1)]
+    for x in range(len(line)):
+        a = line[x - 4] if x >= 4 else 0
+        b, c = previous[x], previous[x - 4] if x >= 4 else 0
+        p = a + b - c
+        nearest = a if abs(p - a) <= abs(p - b) and abs(p - a) <= abs(p - c) else (b if abs(p - b) <= abs(p - c) else c)
+        line[x] = (line[x] + (0, a, b, (a + b) // 2, nearest)[kind]) & 0xFF
+    rows.append(line)
+    previous = line
+opaque = sum(line[x + 3] > 0 for line in rows for x in range(0, len(line), 4))
+area = sum(m["size"][0] * m["size"][1] for m in maps.values()) // 64
+assert opaque == area, (opaque, area)
+for m in maps.values():
+    x, y = (m["position"][0] + m["size"][0] // 2) // 8, (m["position"][1] + m["size"][1] // 2) // 8
+    assert rows[y][x * 4 + 3] > 0, ("not in place", m["name"])
+PYTHON
+
+echo "16 passed, 0 failed"

@@ -2,6 +2,7 @@
 #include "world/hostfolder.h"
 
 #include "linkstore/hostcodepage.h"
+#include "linkstore/linkfile.h"
 #include "world/worldtypes.h"
 
 #include <cerrno>

@@ -42,18 +42,25 @@ RuleText ruleText(FindingKind kind) {
                 "Laid out as a grid of equal screens, two maps fall on one cell, or one map "
                 "would need two."};
     case FindingKind::Conflict:
+        return {"A link file holds a merge left unresolved",
+                "git's conflict markers stand among the four lines of a link file: its fields "
+                "are not links, and nothing is followed from it, until a person chooses between "
+                "the sides."};
+    case FindingKind::Misaligned:
         break;
     }
-    return {"A link file holds a merge left unresolved",
-            "git's conflict markers stand among the four lines of a link file: its fields are "
-            "not links, and nothing is followed from it, until a person chooses between the "
-            "sides."};
+    return {"The maps of a loop cannot all touch",
+            "Laid out at the sizes of their Tiled maps, the maps of a loop of links cannot all "
+            "touch as the links say: going round it ends short of where it started by so many "
+            "pixels. Or a map could not lie where its links put it without overlapping another, "
+            "and is drawn apart."};
 }
 
 // Every kind has a rule, in this order; a kind missing here gets its rule where it is found.
 constexpr FindingKind ruleOrder[] = {FindingKind::OneWay,     FindingKind::Dangling,
                                      FindingKind::Unreadable, FindingKind::Wrap,
-                                     FindingKind::Overlap,    FindingKind::Conflict};
+                                     FindingKind::Overlap,    FindingKind::Conflict,
+                                     FindingKind::Misaligned};
 
 const char* levelOf(FindingKind kind) {
     return Finding{kind, {}, {}, {}, {}}.severity() == Severity::Error ? "error" : "warning";
