@@ -4,7 +4,9 @@ one-way and dangling links) checked by `tovren-world check --json`, against two 
 alternately with it: listing the folder and opening, reading and closing every link file once
 (read_folder), and loading every link file through the store (read_folder --store), which also
 takes a status and a lock per file. Prints median wall times and the check's peak memory, and
-the time `tovren-world draw` takes for the picture of the same world.
+the time `tovren-world draw` takes for the picture of the same world. Then the same worlds with
+a Tiled map (.tmx) beside every map, laid out in pixels, against reading both files of every
+map once (read_folder --tiled).
 Usage: world_bench.py TOVREN_WORLD READ_FOLDER [RUNS]"""
 import os
 import statistics
@@ -56,3 +58,22 @@ for width, height in ((40, 25), (100, 100), (400, 250)):
               f"{store * 1e3:>9.1f} {check / store:>6.2f} "
               f"{check / count * 1e6:>7.2f} {max(peaks) / 1024:>10.1f} {8 + count / 1024:>11.1f} "
               f"{statistics.median(draws) * 1e3:>8.1f}")
+
+print()
+print("With a Tiled map beside every map")
+print(f"{'maps':>8} {'check ms':>9} {'floor ms':>9} {'ratio':>6} {'µs/map':>7} {'check MiB':>10} "
+      f"{'budget MiB':>11}")
+for width, height in ((40, 25), (100, 100), (400, 250)):
+    count = width * height
+    with tempfile.TemporaryDirectory() as folder:
+        make_grid(folder, width, height, tiled=True)
+        checks, floors, peaks = [], [], []
+        timed([floor, "--tiled", folder])  # the files in the page cache for both
+        for _ in range(runs):
+            checks.append(timed([tool, "check", "--json", folder]))
+            floors.append(timed([floor, "--tiled", folder]))
+            peaks.append(measure([tool, "check", "--json", folder])[1])
+        check, base = statistics.median(checks), statistics.median(floors)
+        print(f"{count:>8} {check * 1e3:>9.1f} {base * 1e3:>9.1f} {check / base:>6.2f} "
+              f"{check / count * 1e6:>7.2f} {max(peaks) / 1024:>10.1f} "
+              f"{8 + count * 1.5 / 1024:>11.1f}")

@@ -4,6 +4,9 @@
 // laid out by direction, every map has a cell of its own, every link keeps its direction but
 // those of a loop told as a wrap, and a link counts as straight exactly where no other map lies
 // between its ends on their row or column; on the grid, no two maps of a region share a cell.
+// Beside the maps, Tiled maps from the rest of the input, well made or odd (no size, zero or
+// negative, huge, infinite with chunks, not XML or not JSON at all): each gives a size or is
+// told as unreadable, never a crash; laid out in pixels, no two maps of a region overlap.
 #include "linkstore/linkfile.h"
 #include "world/straightlinks.h"
 #include "world/world.h"
@@ -12,6 +15,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <map>
 #include <optional>
 #include <set>
@@ -66,6 +70,93 @@ std::optional<std::size_t> mapOf(const std::string& text) {
     return std::nullopt;
 }
 
+// A number of a Tiled map from one byte: around zero, or very large.
+long long numberFrom(std::uint8_t byte) {
+    return byte == 0xFF ? 4294967296LL : static_cast<long long>(byte % 64) - 8;
+}
+
+// After the link records, for each map a byte says which Tiled map lies beside it, made of the
+// bytes after it: none, a .tmx or .tmj of some size, an infinite one of two chunks, or the bytes
+// themselves as a .tmx or .tmj.
+void writeTiledMaps(const std::uint8_t* data, std::size_t size, std::size_t count) {
+    std::size_t at = 1 + count * 4;
+    const auto next = [&] {
+        return at < size ? data[at++] : std::uint8_t{0};
+    };
+    for (std::size_t map = 0; map < count && at < size; ++map) {
+        const std::uint8_t kind = next() % 6;
+        long long n[4];
+        for (long long& number : n) {
+            number = numberFrom(next());
+        }
+        const std::string w = std::to_string(n[0]), h = std::to_string(n[1]);
+        const std::string tw = std::to_string(n[2]), th = std::to_string(n[3]);
+        const std::string stem = folder() + "/map" + std::to_string(map);
+        std::string text;
+        std::string ending = ".tmx";
+        switch (kind) {
+        case 0:
+            continue;
+        case 1:
+            text = "<map orientation=\"orthogonal\" width=\"" + w + "\" height=\"" + h +
+                   "\" tilewidth=\"" + tw + "\" tileheight=\"" + th + "\"><layer/></map>";
+            break;
+        case 2:
+            text = "{\"width\":" + w + ",\"height\":" + h + ",\"tilewidth\":" + tw +
+                   ",\"tileheight\":" + th + ",\"layers\":[]}";
+            ending = ".tmj";
+            break;
+        case 3:
+            text = "<map infinite=\"1\" tilewidth=\"" + tw + "\" tileheight=\"" + th +
+                   "\"><layer><data><chunk x=\"" + w + "\" y=\"0\" width=\"16\" height=\"" + h +
+                   "\"/><chunk x=\"0\" y=\"" + h + "\" width=\"" + w +
+                   "\" height=\"16\"/></data></layer></map>";
+            break;
+        default:
+            text.assign(reinterpret_cast<const char*>(data) + at,
+                        std::min<std::size_t>(size - at, 48));
+            at += text.size();
+            ending = kind == 4 ? ".tmx" : ".tmj";
+            break;
+        }
+        std::ofstream(stem + ending, std::ios::binary) << text;
+    }
+}
+
+// Every Tiled map gives a size or is told; in pixels, no two maps of a region overlap.
+void checkPixels(const World& world) {
+    std::set<std::string> toldUnreadable;
+    for (const Finding& finding : world.findings) {
+        if (finding.kind == FindingKind::Unreadable) {
+            toldUnreadable.insert(finding.map);
+        }
+    }
+    for (const WorldMap& map : world.maps) {
+        check(!(map.tiledSize && map.tiledFailure));
+        if (map.tiledFailure) {
+            check(toldUnreadable.count(map.name) == 1);
+        } else if (!map.failure && !map.unresolvedMerge) {
+            check(toldUnreadable.count(map.name) == 0);
+        }
+        if (map.tiledSize) {
+            check(map.tiledSize->width > 0 && map.tiledSize->height > 0);
+            check(map.position.has_value() && map.size == map.tiledSize);
+        }
+        check(map.position.has_value() == map.size.has_value());
+    }
+    for (const WorldMap& a : world.maps) {
+        for (const WorldMap& b : world.maps) {
+            if (&a == &b || !a.position || !b.position || a.region != b.region) {
+                continue;
+            }
+            check(a.position->x + a.size->width <= b.position->x ||
+                  b.position->x + b.size->width <= a.position->x ||
+                  a.position->y + a.size->height <= b.position->y ||
+                  b.position->y + b.size->height <= a.position->y);
+        }
+    }
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -91,8 +182,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
     }
 
+    writeTiledMaps(data, size, count);
+
     const World world = readWorld(folder());
     check(world.maps.size() == count);
+    checkPixels(world);
     std::set<std::string> names;
     std::map<std::string, std::size_t> indexOf;
     for (std::size_t index = 0; index < count; ++index) {
