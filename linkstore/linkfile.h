@@ -4,6 +4,7 @@
 #include "linkrecord.h"
 #include "linkstoreapi.h"
 
+#include <cstddef>
 #include <string>
 
 namespace tovren {
@@ -28,5 +29,10 @@ TOVREN_LINKSTORE_API void saveLinkFile(const std::string& path, const LinkRecord
 // never come from two records. Throws FileFailure, InputPastEndOfFile when the file has fewer
 // than four lines.
 TOVREN_LINKSTORE_API LinkRecord loadLinkFile(const std::string& path);
+
+// As loadLinkFile, for a program that reads link files that anyone may have put there, such as
+// a world's: it reads no more than `mostBytes` looking for the four lines, and without them
+// throws OtherFailure ("larger than any link file").
+TOVREN_LINKSTORE_API LinkRecord loadLinkFile(const std::string& path, std::size_t mostBytes);
 
 } // namespace tovren

@@ -2,6 +2,7 @@
 
 #include "linkstore/linkfile.h"
 #include "world/linkfileremoval.h"
+#include "world/worldlinkfile.h"
 
 namespace tovren {
 
@@ -17,7 +18,7 @@ struct Loaded {
 
 Loaded loadNow(const std::string& path) {
     try {
-        return {loadLinkFile(path), std::nullopt};
+        return {loadWorldLinkFile(path), std::nullopt};
     } catch (const FileFailure& failure) {
         return {std::nullopt, failure};
     }

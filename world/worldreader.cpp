@@ -1,7 +1,7 @@
 #include "world/worldreader.h"
 
-#include "linkstore/linkfile.h"
 #include "world/hostfolder.h"
+#include "world/worldlinkfile.h"
 
 #include <algorithm>
 #include <atomic>
@@ -34,7 +34,7 @@ bool namesNoFile(const FileFailure& failure) {
 
 std::optional<FileFailure> loadInto(WorldMap& map) {
     try {
-        map.links = loadLinkFile(map.path);
+        map.links = loadWorldLinkFile(map.path);
     } catch (const FileFailure& failure) {
         return failure;
     }

@@ -8,6 +8,7 @@
 
 #include <cerrno>
 #include <chrono>
+#include <cstdint>
 #include <fcntl.h>
 #include <string_view>
 #include <sys/file.h>
@@ -142,12 +143,17 @@ void saveLinkFile(const std::string& path, const LinkRecord& record) {
 }
 
 LinkRecord loadLinkFile(const std::string& path) {
+    return loadLinkFile(path, SIZE_MAX);
+}
+
+LinkRecord loadLinkFile(const std::string& path, std::size_t mostBytes) {
     refuseUnusablePath(path);
     FileDescriptor file = openWithoutBlocking(path, O_RDONLY, FileStep::OpenToLoad);
     refuseAllButRegularFiles(file, path); // so reading may keep the flag: a file never blocks
     holdAgainstSaves(file, path);
     return readLinkRecord(
-        path, [&](char* buffer, std::size_t size) { return readSome(file, buffer, size, path); });
+        path, [&](char* buffer, std::size_t size) { return readSome(file, buffer, size, path); },
+        mostBytes);
 }
 
 } // namespace tovren

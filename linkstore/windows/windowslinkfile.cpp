@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdint>
 #include <string_view>
 #include <thread>
 #include <windows.h>
@@ -97,11 +98,16 @@ void saveLinkFile(const std::string& path, const LinkRecord& record) {
 }
 
 LinkRecord loadLinkFile(const std::string& path) {
+    return loadLinkFile(path, SIZE_MAX);
+}
+
+LinkRecord loadLinkFile(const std::string& path, std::size_t mostBytes) {
     refuseUnusablePath(path);
     FileHandle file = openToLoad(path);
     refuseDevice(file, path);
     return readLinkRecord(
-        path, [&](char* buffer, std::size_t size) { return readSome(file, buffer, size, path); });
+        path, [&](char* buffer, std::size_t size) { return readSome(file, buffer, size, path); },
+        mostBytes);
 }
 
 } // namespace tovren
