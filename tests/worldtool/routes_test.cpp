@@ -180,8 +180,19 @@ TEST_F(EditorInterface, shouldMakeAndTakeAwayANewMapAndRefuseNamesThatAreNotPlai
     EXPECT_FALSE(std::filesystem::exists(path("cave")));
     EXPECT_EQ(ask(post(save("map1", nullptr, record()))).second["conflicts"][0]["current"],
               record("", "", "", "map2")); // its file exists
-    std::vector<std::string> refused = {
-        "", ".", "..", "a/b", "tab\there", std::string("nul\0x", 5), "line\nbreak"};
+    EXPECT_EQ(ask(post(save(std::string(250, 'a'), nullptr, record()))).first, 200U);
+    std::vector<std::string> refused = {"",
+                                        ".",
+                                        "..",
+                                        "a/b",
+                                        "tab\there",
+                                        std::string("nul\0x", 5),
+                                        "line\nbreak",
+                                        " lead",
+                                        "trail\u00A0",
+                                        "a\u200Bb",
+                                        "\u202Eevil",
+                                        std::string(251, 'a')};
 #ifdef _WIN32
     refused.insert(refused.end(), {"a\\b", "c:x", "CON", "lpt1.txt", "end.", "what?"});
 #endif
