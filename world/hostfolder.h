@@ -42,6 +42,13 @@ bool hasSeparator(std::string_view mapName);
 // (by its folder and name). None when its folder does not exist.
 std::optional<std::string> placeOf(const std::string& path);
 
+// Whether the file at `path`, every link on its way resolved, its own included, lies in the
+// folder or one of its subfolders; for a file not there yet, where it would be made.
+bool liesInside(const std::string& path, const std::string& folder);
+
+// Whether the entry at `path` is a symbolic link (on Windows, any reparse point), not a file.
+bool isLink(const std::string& path);
+
 // The folder part and the name part of such a place.
 std::string_view folderOfPlace(std::string_view place);
 std::string_view nameOfPlace(std::string_view place);

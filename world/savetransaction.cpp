@@ -39,7 +39,9 @@ SaveOutcome saveOne(const MapTarget& target, const Loaded& before) {
         return outcome;
     }
     try {
-        if (save.links) {
+        if (save.links && !save.expect) {
+            createLinkFile(target.path, *save.links); // never over a file, nor through a link
+        } else if (save.links) {
             saveLinkFile(target.path, *save.links);
         } else {
             removeLinkFile(target.path);

@@ -83,11 +83,10 @@ FileHandle openToSave(const std::string& path) {
     return file;
 }
 
-void saveLinkFile(const std::string& path, const LinkRecord& record) {
-    refuseUnusablePath(path);
-    const std::string bytes = linkFileBytesOnThisHost(record);
-    FileHandle file = openToSave(path);
-    writeAll(file, bytes, path);
+namespace {
+
+void writeRecord(FileHandle& file, const LinkRecord& record, const std::string& path) {
+    writeAll(file, linkFileBytesOnThisHost(record), path);
     // Only a save that reached the device has succeeded.
     if (!::FlushFileBuffers(file.get())) {
         throw failureFromWindowsError(::GetLastError(), FileStep::Write, path);
@@ -95,6 +94,40 @@ void saveLinkFile(const std::string& path, const LinkRecord& record) {
     if (!::CloseHandle(file.release())) {
         throw failureFromWindowsError(::GetLastError(), FileStep::Write, path);
     }
+}
+
+} // namespace
+
+void saveLinkFile(const std::string& path, const LinkRecord& record) {
+    refuseUnusablePath(path);
+    FileHandle file = openToSave(path);
+    writeRecord(file, record, path);
+}
+
+void createLinkFile(const std::string& path, const LinkRecord& record) {
+    refuseUnusablePath(path);
+    const std::wstring widePath = toWide(path);
+    // CREATE_NEW makes a file where nothing has the name, a link included; one that leads on is
+    // opened as itself, never followed.
+    FileHandle file(::CreateFileW(widePath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                  CREATE_NEW, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT,
+                                  nullptr));
+    if (!file.isOpen()) {
+        const DWORD error = ::GetLastError();
+        if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) {
+            throw fileFailure(FileFailure::Kind::AccessDenied, path,
+                              "a file or a link of that name is there already");
+        }
+        throw failureFromWindowsError(error, FileStep::OpenToSave, path);
+    }
+    BY_HANDLE_FILE_INFORMATION made{};
+    if (!::GetFileInformationByHandle(file.get(), &made) ||
+        (made.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+        ::CloseHandle(file.release());
+        ::DeleteFileW(widePath.c_str());
+        throw fileFailure(FileFailure::Kind::AccessDenied, path, "it is a link to another place");
+    }
+    writeRecord(file, record, path);
 }
 
 LinkRecord loadLinkFile(const std::string& path) {

@@ -9,6 +9,10 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#ifndef _WIN32
+#include <unistd.h>
+#endif
+
 namespace tovren {
 namespace {
 
@@ -199,6 +203,44 @@ TEST_F(EditorInterface, shouldMakeAndTakeAwayANewMapAndRefuseNamesThatAreNotPlai
     for (const std::string& name : refused) {
         EXPECT_EQ(ask(post(save(name, nullptr, record()))).first, 400U) << name;
     }
+}
+
+TEST_F(EditorInterface, shouldWriteNoFileOutsideItsFolderAndTakeAwayOnlyWhatItMakes) {
+    testing::TemporaryDirectory elsewhere; // beside the folder
+    const std::string victim = linkFilePath(elsewhere.path(), "victim");
+    const std::string outside =
+        "../" + std::filesystem::u8path(elsewhere.path()).filename().string() + "/victim";
+    std::filesystem::create_directory(directory.file("sub"));
+    saveLinkFile(victim, {"v", "", "", ""});
+    saveLinkFile(directory.file("sub/x.link"), {});
+    saveLinkFile(path("map1"), {outside, "sub/x", "", "map2"});
+    std::vector<json> refused = {save(outside, record("v"), record("x")),
+                                 save(outside, record("v"), nullptr),
+                                 save("sub/x", record(), nullptr)};
+#ifndef _WIN32
+    ::symlink(victim.c_str(), path("linked").c_str()); // a file of the folder that leads out of it
+    ::symlink(linkFilePath(elsewhere.path(), "made").c_str(), path("new").c_str()); // to nothing
+    refused.insert(refused.end(),
+                   {save("linked", record("v"), record("x")), save("linked", record("v"), nullptr),
+                    save("new", nullptr, record())});
+#endif
+    world.emplace(directory.path(), LayoutRule::ByDirection);
+    routes.emplace(*world, Guard(8421, token));
+    const json readOnly = ask(get("/api/world")).second["readOnly"];
+    ASSERT_FALSE(readOnly.empty());
+    EXPECT_EQ(readOnly[0]["map"], outside); // read, and shown as read only
+    EXPECT_EQ(readOnly.back()["why"], "The map " + readOnly.back()["map"].get<std::string>() +
+                                          " lies outside the folder that this editor edits: it "
+                                          "is read, never written.");
+    for (const json& change : refused) {
+        const auto [status, answer] = ask(post(change));
+        EXPECT_EQ(status, 403U) << change;
+        EXPECT_TRUE(answer["error"].get<std::string>().ends_with(".")) << change;
+    }
+    EXPECT_EQ(readBytes(victim), "v\r\n\r\n\r\n\r\n");
+    EXPECT_FALSE(std::filesystem::exists(linkFilePath(elsewhere.path(), "made")));
+    EXPECT_EQ(ask(post(save("sub/x", record(), record("y")))).first, 200U); // a subfolder's is
+    EXPECT_EQ(readBytes(directory.file("sub/x.link")), "y\r\n\r\n\r\n\r\n");
 }
 
 } // namespace

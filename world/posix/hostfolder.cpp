@@ -1,9 +1,8 @@
 // Folders and file names on a POSIX host: names are bytes, compared as they are.
 #include "world/hostfolder.h"
 
-#include "linkstore/linkfile.h"
-
 #include "linkstore/hostcodepage.h"
+#include "linkstore/linkfile.h"
 #include "world/worldtypes.h"
 
 #include <cerrno>
@@ -145,6 +144,21 @@ std::optional<std::string> placeOf(const std::string& path) {
         return std::nullopt;
     }
     return (folder == "/" ? "" : folder) + "/" + path.substr(slash + 1);
+}
+
+bool liesInside(const std::string& path, const std::string& folder) {
+    const std::string base = resolvedPath(folder);
+    std::string real = resolvedPath(path);
+    if (real.empty()) { // not there: where it would be made
+        real = placeOf(path).value_or("");
+    }
+    const std::string within = base == "/" ? base : base + "/";
+    return !base.empty() && real.size() > within.size() && real.starts_with(within);
+}
+
+bool isLink(const std::string& path) {
+    struct stat status {};
+    return ::lstat(path.c_str(), &status) == 0 && S_ISLNK(status.st_mode);
 }
 
 std::string_view folderOfPlace(std::string_view place) {

@@ -3,7 +3,6 @@
 #include "world/hostfolder.h"
 
 #include "linkstore/linkfile.h"
-
 #include "linkstore/windows/widetext.h"
 #include "world/worldtypes.h"
 
@@ -52,6 +51,35 @@ std::wstring fullPath(const std::wstring& path) {
     const DWORD length = ::GetFullPathNameW(path.c_str(), size, full.data(), nullptr);
     full.resize(length < size ? length : 0);
     return full;
+}
+
+// The path of a file or folder as Windows has it once every link and junction on its way is
+// followed, in capitals; empty where it cannot be opened.
+std::wstring finalPath(const std::wstring& path) {
+    const HANDLE file =
+        ::CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return {};
+    }
+    std::wstring resolved(MAX_PATH, L'\0');
+    DWORD length =
+        ::GetFinalPathNameByHandleW(file, resolved.data(), static_cast<DWORD>(resolved.size()), 0);
+    if (length >= resolved.size()) {
+        resolved.resize(length + 1);
+        length = ::GetFinalPathNameByHandleW(file, resolved.data(),
+                                             static_cast<DWORD>(resolved.size()), 0);
+    }
+    ::CloseHandle(file);
+    resolved.resize(length < resolved.size() ? length : 0);
+    for (const std::wstring_view prefix :
+         {std::wstring_view(L"\\\\?\\UNC\\"), std::wstring_view(L"\\\\?\\")}) {
+        if (resolved.starts_with(prefix)) {
+            resolved.replace(0, prefix.size(), prefix.size() > 4 ? L"\\\\" : L"");
+            break;
+        }
+    }
+    return upperCase(resolved);
 }
 
 } // namespace
@@ -113,7 +141,8 @@ std::optional<LinkFileEntry> linkFileEntry(const std::string& folder, const std:
         return LinkFileEntry{mapName, LinkFileEntry::Type::File}; // the store tells what is wrong
     }
     const bool isFolder = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-    return LinkFileEntry{mapName, isFolder ? LinkFileEntry::Type::Folder : LinkFileEntry::Type::File};
+    return LinkFileEntry{mapName,
+                         isFolder ? LinkFileEntry::Type::Folder : LinkFileEntry::Type::File};
 }
 
 std::string nameKey(const std::string& mapName) {
@@ -139,6 +168,26 @@ std::optional<std::string> placeOf(const std::string& path) {
         return std::nullopt;
     }
     return fromWide(upperCase(full));
+}
+
+bool liesInside(const std::string& path, const std::string& folder) {
+    const std::wstring base = finalPath(toWide(folder));
+    std::wstring real = finalPath(toWide(path));
+    if (real.empty()) { // not there: where it would be made
+        const std::wstring full = fullPath(toWide(path));
+        const std::size_t separator = full.find_last_of(L"\\/");
+        const std::wstring parent =
+            separator == std::wstring::npos ? L"" : finalPath(full.substr(0, separator + 1));
+        real = parent.empty() ? L"" : parent + L"\\" + upperCase(full.substr(separator + 1));
+    }
+    const std::wstring within = base.ends_with(L'\\') ? base : base + L"\\";
+    return !base.empty() && real.size() > within.size() && real.starts_with(within);
+}
+
+bool isLink(const std::string& path) {
+    const DWORD attributes = ::GetFileAttributesW(toWide(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES &&
+           (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
 }
 
 std::string_view folderOfPlace(std::string_view place) {

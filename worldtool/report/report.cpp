@@ -106,7 +106,7 @@ void writeTextReport(const World& world, std::ostream& out) {
     out << summaryLine(world) << '\n';
 }
 
-void writeJsonReport(const World& world, std::ostream& out, std::optional<std::uint64_t> version) {
+void writeJsonReport(const World& world, std::ostream& out, const JsonMembers& more) {
     // Written a member at a time: a large world's whole document would take far more memory
     // than the world itself.
     out << "{\n  \"folder\": " << jsonText(json(world.folder)) << ",\n  \"maps\": [";
@@ -153,8 +153,8 @@ void writeJsonReport(const World& world, std::ostream& out, std::optional<std::u
         separator = ",\n    ";
     }
     out << (world.findings.empty() ? "]" : "\n  ]");
-    if (version) {
-        out << ",\n  \"version\": " << *version;
+    for (const auto& [name, value] : more) {
+        out << ",\n  " << jsonText(json(name)) << ": " << value;
     }
     out << "\n}\n";
 }

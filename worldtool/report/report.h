@@ -2,10 +2,10 @@
 
 #include "world/world.h"
 
-#include <cstdint>
 #include <iosfwd>
-#include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace tovren {
 
@@ -19,8 +19,8 @@ std::string findingLine(const Finding& finding);
 void writeTextReport(const World& world, std::ostream& out);
 
 // The check as one JSON document: the folder, every map with its links, cell and region, and
-// every finding; and where given, the version of the world on disk it was read from.
-void writeJsonReport(const World& world, std::ostream& out,
-                     std::optional<std::uint64_t> version = std::nullopt);
+// every finding; then the members given, each a name and its value as JSON text.
+using JsonMembers = std::vector<std::pair<std::string, std::string>>;
+void writeJsonReport(const World& world, std::ostream& out, const JsonMembers& more = {});
 
 } // namespace tovren

@@ -6,6 +6,7 @@
 #include "worldtool/edit/http/saverequest.h"
 #include "worldtool/edit/http/token.h"
 #include "worldtool/picture/svgpicture.h"
+#include "worldtool/report/jsontext.h"
 #include "worldtool/report/report.h"
 
 #include <sstream>
@@ -89,17 +90,24 @@ Answer EditorRoutes::page(const Request& request) {
 
 Answer EditorRoutes::worldDocument(const Request& request) {
     std::ostringstream out;
-    world_.withWorld(
-        [&](const World& world, std::uint64_t version) { writeJsonReport(world, out, version); });
+    world_.withWorld([&](const ShownWorld& shown) {
+        nlohmann::ordered_json readOnly = nlohmann::ordered_json::array();
+        for (const auto& [map, why] : shown.readOnly) {
+            readOnly.push_back({{"map", map}, {"why", why}});
+        }
+        writeJsonReport(
+            shown.world, out,
+            {{"version", std::to_string(shown.version)}, {"readOnly", jsonText(readOnly)}});
+    });
     return sending(jsonAnswer(request, http::status::ok, std::move(out).str()));
 }
 
 Answer EditorRoutes::picture(const Request& request) {
     std::ostringstream out;
     std::uint64_t shown = 0;
-    world_.withWorld([&](const World& world, std::uint64_t version) {
-        writeSvgPicture(world, out);
-        shown = version;
+    world_.withWorld([&](const ShownWorld& world) {
+        writeSvgPicture(world.world, out);
+        shown = world.version;
     });
     Response picture =
         answer(request, http::status::ok, "image/svg+xml; charset=utf-8", std::move(out).str());

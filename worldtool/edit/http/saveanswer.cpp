@@ -77,6 +77,8 @@ http::status statusOf(SaveRefusal::Reason reason) {
     switch (reason) {
     case SaveRefusal::Reason::NoSuchMap:
         return http::status::not_found;
+    case SaveRefusal::Reason::NotWritable:
+        return http::status::forbidden;
     case SaveRefusal::Reason::NotAPlainName:
         break;
     }

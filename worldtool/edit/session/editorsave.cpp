@@ -9,6 +9,47 @@
 
 namespace tovren {
 
+namespace {
+
+std::string outsideTheFolder(const std::string& map) {
+    return "The map " + map +
+           " lies outside the folder that this editor edits: it is read, never written.";
+}
+
+} // namespace
+
+std::optional<std::string> LiveWorld::whyReadOnly(const WorldMap& map) const {
+    const bool ownFile = !hasSeparator(map.linkText) && !linked_.contains(map.linkText);
+    if (ownFile || liesInside(map.path, folder_)) {
+        return std::nullopt;
+    }
+    return outsideTheFolder(map.name);
+}
+
+std::optional<SaveRefusal> LiveWorld::refusal(const MapSave& save, const std::string& path,
+                                              bool folderMap) const {
+    const auto refused = [](std::string sentence) {
+        return SaveRefusal{SaveRefusal::Reason::NotWritable, std::move(sentence)};
+    };
+    if (!save.expect) { // a new map
+        if (isLink(path)) {
+            return refused("There is a link named " + save.map +
+                           ".link in the folder: a new map's file is made only as a new file, "
+                           "never through a link.");
+        }
+        return std::nullopt;
+    }
+    if (!liesInside(path, folder_)) {
+        return refused(outsideTheFolder(save.map));
+    }
+    if (!save.links && (!folderMap || isLink(path))) {
+        return refused("Only a map whose file this folder itself holds can be taken away, as "
+                       "undoing its making does; " +
+                       save.map + " is not one.");
+    }
+    return std::nullopt;
+}
+
 std::variant<SaveRefusal, LiveWorld::Planned> LiveWorld::plan(const std::vector<MapSave>& saves) {
     Planned planned;
     for (const MapSave& save : saves) {
@@ -33,6 +74,9 @@ std::variant<SaveRefusal, LiveWorld::Planned> LiveWorld::plan(const std::vector<
             return SaveRefusal{SaveRefusal::Reason::NoSuchMap,
                                "There is no map " + save.map + " in this world."};
         }
+        if (std::optional<SaveRefusal> refused = refusal(save, path, folderName.has_value())) {
+            return *refused;
+        }
         planned.targets.push_back({save, std::move(path)});
         planned.folderNames.push_back(std::move(folderName));
     }
@@ -52,7 +96,7 @@ bool LiveWorld::keepWritten(const Planned& planned, const SaveResult& result) {
             continue;
         }
         if (!target.save.links) {
-            maps_.erase(*name);
+            forget(*name);
             continue;
         }
         // Loaded back, it is what was written: the store reads only the first four lines.

@@ -33,15 +33,25 @@ LiveWorld::LiveWorld(const std::string& folder, LayoutRule layout)
 
 void LiveWorld::keep(WorldMap map) {
     std::string name = map.linkText;
+    if (isLink(map.path)) {
+        linked_.insert(name);
+    } else {
+        linked_.erase(name);
+    }
     maps_.insert_or_assign(std::move(name), std::move(map));
 }
 
-void LiveWorld::withWorld(const std::function<void(const World&, std::uint64_t)>& use) {
+void LiveWorld::forget(const std::string& name) {
+    maps_.erase(name);
+    linked_.erase(name);
+}
+
+void LiveWorld::withWorld(const std::function<void(const ShownWorld&)>& use) {
     const std::lock_guard<std::mutex> guard(lock_);
     layOut(use);
 }
 
-void LiveWorld::layOut(const std::function<void(const World&, std::uint64_t)>& use) {
+void LiveWorld::layOut(const std::function<void(const ShownWorld&)>& use) {
     // The folder's maps go into the world and come back out of it: no second copy.
     const std::uint64_t version = version_;
     std::vector<WorldMap> maps;
@@ -52,7 +62,13 @@ void LiveWorld::layOut(const std::function<void(const World&, std::uint64_t)>& u
     World world = worldOf(readMaps(folder_, std::move(maps)), layout_);
     std::exception_ptr failed;
     try {
-        use(world, version);
+        ShownWorld shown{world, version, {}};
+        for (const WorldMap& map : world.maps) {
+            if (std::optional<std::string> why = whyReadOnly(map)) {
+                shown.readOnly.emplace_back(map.name, std::move(*why));
+            }
+        }
+        use(shown);
     } catch (...) {
         failed = std::current_exception(); // the files are kept all the same
     }
@@ -81,7 +97,7 @@ void LiveWorld::layOut(const std::function<void(const World&, std::uint64_t)>& u
 
 const LiveWorld::Outside& LiveWorld::outside() {
     if (outside_.version != version_) {
-        layOut([](const World&, std::uint64_t) {});
+        layOut([](const ShownWorld&) {});
     }
     return outside_;
 }
@@ -118,7 +134,7 @@ void LiveWorld::reread(const std::vector<std::string>& mapNames) {
             if (!map) {
                 anything = anything || known != maps_.end();
                 if (known != maps_.end()) {
-                    maps_.erase(known);
+                    forget(name);
                 }
             } else if (known == maps_.end() || !sameLoad(known->second, *map)) {
                 keep(std::move(*map));
@@ -136,6 +152,7 @@ void LiveWorld::rereadAll() {
     {
         const std::lock_guard<std::mutex> guard(lock_);
         maps_.clear();
+        linked_.clear();
         for (WorldMap& map : loaded) {
             keep(std::move(map));
         }

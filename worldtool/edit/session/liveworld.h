@@ -10,6 +10,7 @@
 #include <map>
 #include <mutex>
 #include <optional>
+#include <set>
 #include <string>
 #include <variant>
 #include <vector>
@@ -18,7 +19,7 @@ namespace tovren {
 
 // Why the editor refused a change before trying any of it.
 struct SaveRefusal {
-    enum class Reason { NoSuchMap, NotAPlainName };
+    enum class Reason { NoSuchMap, NotAPlainName, NotWritable };
     Reason reason;
     std::string sentence;
 };
@@ -30,11 +31,24 @@ struct EditorSave {
     std::uint64_t version = 0;          // of the world after it
 };
 
+// The world as the editor shows it: laid out, its version, and the maps it reads but never
+// writes (those whose link files lie outside its folder), each by name with a sentence that
+// says why.
+struct ShownWorld {
+    const World& world;
+    std::uint64_t version;
+    std::vector<std::pair<std::string, std::string>> readOnly;
+};
+
 // The world of a folder as the editor keeps it: every link file of the folder as last loaded.
 // A file is re-read on its own when it changes, never the whole folder; the version grows
 // whenever the world on disk changes. The world is laid out from the files kept, in their
 // place, whenever it is asked for, and not kept: at rest the editor holds little more than the
 // files, as the check does.
+//
+// The editor writes only link files whose real path (every link resolved) lies in the folder or
+// its subfolders, and takes away only what it makes: a file of the folder itself, by a plain
+// name, never through a link. It makes a new map's file only where nothing has its name.
 //
 // Safe to share between threads: the files kept are locked only while they are laid out or
 // changed, never while a file is read or written, so that asking for the world never waits for
@@ -51,8 +65,8 @@ public:
     // Called with the new version, on the thread that changed it, whenever the version grows.
     void onNewVersion(std::function<void(std::uint64_t)> told) { told_ = std::move(told); }
 
-    // Lays the world out from the files kept and hands it to `use`, with its version.
-    void withWorld(const std::function<void(const World&, std::uint64_t)>& use);
+    // Lays the world out from the files kept and hands it to `use`.
+    void withWorld(const std::function<void(const ShownWorld&)>& use);
 
     // The folders outside this one that texts lead into, where the world had maps when it was
     // last laid out; laying it out is left to those who ask for the world.
@@ -87,16 +101,23 @@ private:
     LayoutRule layout_;
     mutable std::mutex lock_;              // over what follows
     std::map<std::string, WorldMap> maps_; // the folder's own maps, by their names on disk
+    std::set<std::string> linked_;         // those whose file is a symbolic link
     Outside outside_;
     std::atomic<std::uint64_t> version_{1};
     std::function<void(std::uint64_t)> told_;
 
-    void layOut(const std::function<void(const World&, std::uint64_t)>& use);   // locked
-    const Outside& outside();                                                   // locked
-    void keep(WorldMap map);                                                    // locked
-    std::variant<SaveRefusal, Planned> plan(const std::vector<MapSave>& saves); // locked
-    bool keepWritten(const Planned& planned, const SaveResult& result);         // locked
-    void newVersion();                                                          // unlocked
+    // Each of these is called with the lock held.
+    void layOut(const std::function<void(const ShownWorld&)>& use);
+    const Outside& outside();
+    void keep(WorldMap map);
+    void forget(const std::string& name);
+    std::optional<std::string> whyReadOnly(const WorldMap& map) const;
+    std::optional<SaveRefusal> refusal(const MapSave& save, const std::string& path,
+                                       bool folderMap) const;
+    std::variant<SaveRefusal, Planned> plan(const std::vector<MapSave>& saves);
+    bool keepWritten(const Planned& planned, const SaveResult& result);
+    // Without it.
+    void newVersion();
 };
 
 } // namespace tovren
