@@ -3,6 +3,7 @@
 #include "linkstore/linkfile.h"
 #include "support/heldfile.h"
 #include "support/temporarydirectory.h"
+#include "worldtool/edit/http/responses.h"
 #include "worldtool/edit/http/routes.h"
 
 #include <filesystem>
@@ -103,13 +104,21 @@ TEST_F(EditorInterface, shouldRefuseEveryoneButThePersonAtThisMachine) {
 }
 
 TEST_F(EditorInterface, shouldRefuseWhatNoRouteTakesWithASentence) {
+    const auto with = [&](http::field field, const char* value) {
+        Request request = post(save("map1", record(), record()));
+        request.insert(field, value);
+        return request;
+    };
     Request wrongType = post(save("map1", record(), record()));
-    wrongType.set(http::field::content_type, "text/plain");
+    wrongType.set(http::field::content_type, "application/jsonx");
     const std::vector<std::tuple<std::string, Request, unsigned>> refused = {
         {"an unknown path", get("/etc/passwd"), 404},
         {"a wrong method", asked(http::verb::post, "/api/world?token=" + token), 405},
         {"another wrong method", get("/api/save"), 405},
         {"not JSON at all", wrongType, 415},
+        {"two hosts", with(http::field::host, "127.0.0.1:8421"), 400},
+        {"two lengths", with(http::field::content_length, "43"), 400},
+        {"a length and a transfer encoding", with(http::field::transfer_encoding, "gzip"), 400},
         {"not JSON", asked(http::verb::post, "/api/save?token=" + token, "{saves"), 400},
         {"a member missing", post({{"saves", {{{"map", "map1"}, {"links", record()}}}}}), 400},
         {"a removal of nothing", post(save("map1", nullptr, nullptr)), 400},
@@ -126,6 +135,24 @@ TEST_F(EditorInterface, shouldRefuseWhatNoRouteTakesWithASentence) {
     EXPECT_FALSE(std::filesystem::exists(path("map9")));
 }
 
+TEST_F(EditorInterface, shouldAnswerARequestThatIsNotHttpAsItReadsItWithASentence) {
+    const auto statusOf = [](const std::string& head) -> unsigned {
+        RequestParser parser;
+        limitRequest(parser);
+        boost::system::error_code error;
+        parser.put(boost::asio::buffer(head), error);
+        const std::optional<Response> answer = unreadableAnswer(error);
+        return answer ? answer->result_int() : 0U;
+    };
+    const std::string start = "POST /api/save HTTP/1.1\r\nHost: 127.0.0.1:8421\r\n";
+    EXPECT_EQ(statusOf(start + "Content-Length: -1\r\n\r\n"), 400U);
+    EXPECT_EQ(statusOf(start + "Content-Length: 2\r\nContent-Length: 3\r\n\r\n"), 400U);
+    EXPECT_EQ(statusOf(start + "Transfer-Encoding: chunked\r\nContent-Length: 2\r\n\r\n"), 400U);
+    EXPECT_EQ(statusOf(start + "Content-Length: 2000000\r\n\r\n"), 413U);
+    EXPECT_EQ(statusOf(start + "X: " + std::string(20000, 'x') + "\r\n\r\n"), 431U);
+    EXPECT_FALSE(unreadableAnswer(http::error::end_of_stream)); // gone: only closed
+}
+
 TEST_F(EditorInterface, shouldServeThePageTheWorldItsPictureAndItsEvents) {
     const auto [status, document] = ask(get("/api/world"));
     EXPECT_EQ(status, 200U);
@@ -136,7 +163,9 @@ TEST_F(EditorInterface, shouldServeThePageTheWorldItsPictureAndItsEvents) {
     EXPECT_EQ(picture.response["Tovren-Version"], std::to_string(world->version()));
     const Answer page = routes->respond(get("/"));
     EXPECT_NE(page.response.body().find(token), std::string::npos);
-    EXPECT_TRUE(page.response["Content-Security-Policy"].starts_with("default-src 'none'"));
+    const std::string policy(page.response["Content-Security-Policy"]);
+    EXPECT_TRUE(policy.starts_with("default-src 'none'; script-src 'nonce-")) << policy;
+    EXPECT_NE(routes->respond(get("/")).response["Content-Security-Policy"], policy);
     EXPECT_EQ(page.response["X-Frame-Options"], "DENY");
     // The stream's head is made as every other answer's.
     const Answer events = routes->respond(get("/api/events"));
@@ -172,6 +201,12 @@ TEST_F(EditorInterface, shouldSaveOnlyWhenEveryExpectationHoldsAndTellWhatBecame
         answer["error"].get<std::string>().starts_with("map2 was not saved: Access denied"));
     EXPECT_GT(answer["version"], before);
     EXPECT_EQ(readBytes(path("map1")), "up0\r\n\r\n\r\nmap2\r\n");
+    // A save that changes nothing is no news.
+    const std::uint64_t saved = world->version();
+    const json same = save("map1", record("up0", "", "", "map2"), record("up0", "", "", "map2"));
+    EXPECT_EQ(ask(post(same)).second["version"], saved);
+    world->reread({"map1"});
+    EXPECT_EQ(world->version(), saved);
 }
 
 TEST_F(EditorInterface, shouldMakeAndTakeAwayANewMapAndRefuseNamesThatAreNotPlain) {
@@ -241,6 +276,9 @@ TEST_F(EditorInterface, shouldWriteNoFileOutsideItsFolderAndTakeAwayOnlyWhatItMa
     EXPECT_FALSE(std::filesystem::exists(linkFilePath(elsewhere.path(), "made")));
     EXPECT_EQ(ask(post(save("sub/x", record(), record("y")))).first, 200U); // a subfolder's is
     EXPECT_EQ(readBytes(directory.file("sub/x.link")), "y\r\n\r\n\r\n\r\n");
+    const std::uint64_t saved = world->version(); // and its news is no news
+    world->outsideChanged(directory.file("sub"), {"x"});
+    EXPECT_EQ(world->version(), saved);
 }
 
 } // namespace

@@ -9,6 +9,7 @@
 #include "worldtool/report/jsontext.h"
 #include "worldtool/report/report.h"
 
+#include <boost/beast/core/string.hpp>
 #include <sstream>
 
 namespace tovren {
@@ -20,6 +21,16 @@ Answer sending(Response response, bool accepted = false) {
     answer.response = std::move(response);
     answer.accepted = accepted;
     return answer;
+}
+
+// Whether a Content-Type names JSON: application/json, with parameters or without.
+bool isJson(std::string_view type) {
+    type = type.substr(0, type.find(';'));
+    while (!type.empty() && (type.back() == ' ' || type.back() == '\t')) {
+        type.remove_suffix(1);
+    }
+    return boost::beast::iequals(boost::beast::string_view(type.data(), type.size()),
+                                 "application/json");
 }
 
 std::string_view pathOf(const Request& request) {
@@ -38,11 +49,7 @@ const EditorRoutes::Route EditorRoutes::routes_[] = {
 };
 
 EditorRoutes::EditorRoutes(LiveWorld& world, Guard guard)
-    : world_(world), guard_(std::move(guard)) {
-    const std::string nonce = freshToken();
-    page_ = editorPage(guard_.token(), nonce);
-    pagePolicy_ = editorPagePolicy(nonce);
-}
+    : world_(world), guard_(std::move(guard)) {}
 
 const EditorRoutes::Route* EditorRoutes::routeOf(std::string_view path) {
     for (const Route& route : routes_) {
@@ -59,6 +66,9 @@ bool EditorRoutes::waitsForFiles(const Request& request) const {
 }
 
 Answer EditorRoutes::respond(const Request& request) {
+    if (const std::optional<std::string> why = whyMalformed(request)) {
+        return sending(refusal(request, http::status::bad_request, *why));
+    }
     if (const std::optional<std::string> why = guard_.refusal(request)) {
         return sending(refusal(request, http::status::forbidden, *why));
     }
@@ -82,8 +92,10 @@ Answer EditorRoutes::respond(const Request& request) {
 }
 
 Answer EditorRoutes::page(const Request& request) {
-    Response page = answer(request, http::status::ok, "text/html; charset=utf-8", page_);
-    page.set("Content-Security-Policy", pagePolicy_);
+    const std::string nonce = freshToken(); // a new one for every page sent
+    Response page = answer(request, http::status::ok, "text/html; charset=utf-8",
+                           editorPage(guard_.token(), nonce));
+    page.set("Content-Security-Policy", editorPagePolicy(nonce));
     page.set("X-Frame-Options", "DENY");
     return sending(std::move(page));
 }
@@ -122,8 +134,7 @@ Answer EditorRoutes::events(const Request&) {
 }
 
 Answer EditorRoutes::save(const Request& request) {
-    const std::string_view type = plain(request[http::field::content_type]);
-    if (!type.starts_with("application/json")) {
+    if (!isJson(plain(request[http::field::content_type]))) {
         return sending(refusal(request, http::status::unsupported_media_type,
                                "A save is sent as application/json."));
     }

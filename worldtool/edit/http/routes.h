@@ -51,8 +51,6 @@ private:
 
     LiveWorld& world_;
     Guard guard_;
-    std::string page_;
-    std::string pagePolicy_;
 
     static const Route* routeOf(std::string_view path);
 

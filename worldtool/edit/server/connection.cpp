@@ -12,8 +12,6 @@ namespace asio = boost::asio;
 namespace beast = boost::beast;
 using tcp = asio::ip::tcp;
 
-constexpr std::size_t largestBody = 1024 * 1024;
-constexpr std::size_t largestHeader = 16 * 1024;
 constexpr auto requestTime = std::chrono::seconds(30); // to send a whole request, or go
 
 } // namespace
@@ -68,8 +66,7 @@ void Connection::close() {
 void Connection::read() {
     state_ = State::Reading;
     parser_.emplace();
-    parser_->body_limit(largestBody);
-    parser_->header_limit(largestHeader);
+    limitRequest(*parser_);
     stream_.expires_after(requestTime);
     http::async_read(stream_, buffer_, *parser_,
                      [self = shared_from_this()](beast::error_code error, std::size_t) {
@@ -81,20 +78,12 @@ void Connection::received(beast::error_code error) {
     if (state_ == State::Closed) {
         return;
     }
-    if (error == http::error::body_limit || error == http::error::header_limit) {
-        const bool body = error == http::error::body_limit;
-        Request request; // what came of it is not whole: answered as HTTP/1.1, and closed
-        request.version(11);
-        reply(refusal(request,
-                      body ? http::status::payload_too_large
-                           : http::status::request_header_fields_too_large,
-                      body ? "A request may be 1 MiB at most."
-                           : "A request's header may be 16 KiB at most."),
-              true);
+    if (std::optional<Response> answer = unreadableAnswer(error)) {
+        reply(std::move(*answer), true); // and closed: the rest of it cannot be read
         return;
     }
     if (error) {
-        close(); // gone, too slow, or not HTTP
+        close(); // gone, or too slow
         return;
     }
     state_ = State::Answering;

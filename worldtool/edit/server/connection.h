@@ -1,6 +1,7 @@
 #pragma once
 
 #include "worldtool/edit/http/message.h"
+#include "worldtool/edit/http/responses.h"
 #include "worldtool/edit/server/beast.h"
 
 #include <array>
@@ -76,7 +77,7 @@ private:
     std::optional<ConnectionList::Place> place_; // once started
     const Handlers& handlers_;
     boost::beast::flat_buffer buffer_;
-    std::optional<http::request_parser<http::string_body>> parser_;
+    std::optional<RequestParser> parser_;
     State state_ = State::Reading;
     std::deque<std::string> queue_;
     std::array<char, 4096> sink_{};

@@ -10,7 +10,9 @@
 
 #include <algorithm>
 #include <chrono>
+#include <map>
 #include <optional>
+#include <set>
 
 namespace tovren {
 
@@ -104,15 +106,18 @@ private:
         std::vector<FolderWatch::Change> changes;
         changes.swap(pending_);
         std::vector<std::string> names;
+        std::map<std::string, std::vector<std::string>> outside; // by folder
+        std::set<std::string> lostOutside;
         bool lost = false;
-        bool outside = false;
         for (const FolderWatch::Change& change : changes) {
             const bool ours = change.folder.empty() || change.folder == world_.folder();
             lost = lost || (change.lost && ours);
-            if (change.folder == world_.folder()) {
+            if (ours) {
                 names.push_back(change.mapName);
+            } else if (change.lost) {
+                lostOutside.insert(change.folder);
             } else {
-                outside = true;
+                outside[change.folder].push_back(change.mapName);
             }
         }
         try {
@@ -124,8 +129,13 @@ private:
         } catch (const std::exception&) {
             // The folder cannot be listed now (removed, say): the world stays as it was read.
         }
-        if (outside) {
-            world_.outsideChanged();
+        for (const std::string& folder : lostOutside) {
+            world_.outsideChanged(folder, {});
+        }
+        for (const auto& [folder, mapNames] : outside) {
+            if (!lostOutside.contains(folder)) {
+                world_.outsideChanged(folder, mapNames);
+            }
         }
     }
 

@@ -84,15 +84,18 @@ std::variant<SaveRefusal, LiveWorld::Planned> LiveWorld::plan(const std::vector<
 }
 
 bool LiveWorld::keepWritten(const Planned& planned, const SaveResult& result) {
-    bool savedAny = false;
+    bool changed = false;
     for (std::size_t at = 0; at < result.outcomes.size(); ++at) {
         const MapTarget& target = planned.targets[at];
         const std::optional<std::string>& name = planned.folderNames[at];
         if (result.outcomes[at].failure) {
             continue;
         }
-        savedAny = true;
-        if (!name) {
+        changed = changed || result.outcomes[at].changed;
+        if (!name) { // a map of a subfolder: as its news will come, so that it is no news
+            if (const std::optional<std::string> place = placeOf(target.path)) {
+                outside_.loads.insert_or_assign(*place, target.save.links);
+            }
             continue;
         }
         if (!target.save.links) {
@@ -107,7 +110,7 @@ bool LiveWorld::keepWritten(const Planned& planned, const SaveResult& result) {
         map.links = target.save.links;
         keep(std::move(map));
     }
-    return savedAny;
+    return changed;
 }
 
 EditorSave LiveWorld::save(const std::vector<MapSave>& saves) {

@@ -1,6 +1,7 @@
 #include "worldtool/edit/session/liveworld.h"
 
 #include "world/hostfolder.h"
+#include "world/worldlinkfile.h"
 #include "world/worldreader.h"
 
 #include <exception>
@@ -72,7 +73,7 @@ void LiveWorld::layOut(const std::function<void(const ShownWorld&)>& use) {
     } catch (...) {
         failed = std::current_exception(); // the files are kept all the same
     }
-    Outside outside{version, {}, {}};
+    Outside outside{version, {}, {}, {}};
     std::set<std::string> folders;
     for (WorldMap& map : world.maps) {
         if (!hasSeparator(map.linkText)) {
@@ -82,6 +83,7 @@ void LiveWorld::layOut(const std::function<void(const ShownWorld&)>& use) {
         outside.maps.emplace(map.name, map.path);
         if (const std::optional<std::string> place = placeOf(map.path)) {
             folders.emplace(folderOfPlace(*place));
+            outside.loads.emplace(*place, std::move(map.links));
         }
     }
     outside.folders.assign(folders.begin(), folders.end());
@@ -114,8 +116,38 @@ void LiveWorld::newVersion() {
     }
 }
 
-void LiveWorld::outsideChanged() {
-    newVersion();
+void LiveWorld::outsideChanged(const std::string& folder,
+                               const std::vector<std::string>& mapNames) {
+    // A file the world has not loaded may be one that a text now reaches: told as a change.
+    bool changed = mapNames.empty();
+    std::vector<std::pair<std::string, std::optional<LinkRecord>>> loaded; // by place
+    for (const std::string& name : std::set<std::string>(mapNames.begin(), mapNames.end())) {
+        const std::string path = linkFilePath(folder, name);
+        const std::optional<std::string> place = placeOf(path);
+        if (!place) {
+            changed = true;
+            continue;
+        }
+        std::optional<LinkRecord> links;
+        try {
+            links = loadWorldLinkFile(path);
+        } catch (const FileFailure&) {
+        }
+        loaded.emplace_back(*place, std::move(links));
+    }
+    {
+        const std::lock_guard<std::mutex> guard(lock_);
+        for (auto& [place, links] : loaded) {
+            const auto known = outside_.loads.find(place);
+            if (known == outside_.loads.end() || known->second != links) {
+                changed = true;
+                outside_.loads.insert_or_assign(place, std::move(links));
+            }
+        }
+    }
+    if (changed) {
+        newVersion();
+    }
 }
 
 void LiveWorld::reread(const std::vector<std::string>& mapNames) {

@@ -73,12 +73,13 @@ public:
     std::vector<std::string> outsideFolders() const;
 
     // Re-reads the link files of these maps of the folder (names as the folder has them):
-    // made, changed or gone. The version grows if anything changed.
+    // made, changed or gone. The version grows if anything changed; so it does everywhere.
     void reread(const std::vector<std::string>& mapNames);
     // Re-reads every link file: news of changes was lost. Throws FolderFailure.
     void rereadAll();
-    // Something changed in a folder outside this one that a text leads into.
-    void outsideChanged();
+    // These link files changed in a folder outside this one that texts lead into (none named:
+    // news was lost there).
+    void outsideChanged(const std::string& folder, const std::vector<std::string>& mapNames);
 
     // A change of the page: each map by the name the world shows, a new one by a plain name in
     // the folder; then the save transaction, and what it wrote kept.
@@ -94,7 +95,8 @@ private:
     struct Outside {
         std::uint64_t version = 0;
         std::vector<std::string> folders;
-        std::map<std::string, std::string> maps; // their paths, by the names shown
+        std::map<std::string, std::string> maps;                // their paths, by the names shown
+        std::map<std::string, std::optional<LinkRecord>> loads; // as loaded, by place
     };
 
     std::string folder_;
