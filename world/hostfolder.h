@@ -46,6 +46,10 @@ std::optional<std::string> placeOf(const std::string& path);
 // folder or one of its subfolders; for a file not there yet, where it would be made.
 bool liesInside(const std::string& path, const std::string& folder);
 
+// What tells one folder from another that later stands at the same path (a device and a node,
+// or a volume and a file index); none where no folder is there.
+std::optional<std::string> folderIdentity(const std::string& folder);
+
 // Whether the entry at `path` is a symbolic link (on Windows, any reparse point), not a file.
 bool isLink(const std::string& path);
 

@@ -156,6 +156,14 @@ bool liesInside(const std::string& path, const std::string& folder) {
     return !base.empty() && real.size() > within.size() && real.starts_with(within);
 }
 
+std::optional<std::string> folderIdentity(const std::string& folder) {
+    struct stat status {};
+    if (::stat(folder.c_str(), &status) == -1 || !S_ISDIR(status.st_mode)) {
+        return std::nullopt;
+    }
+    return std::to_string(status.st_dev) + ":" + std::to_string(status.st_ino);
+}
+
 bool isLink(const std::string& path) {
     struct stat status {};
     return ::lstat(path.c_str(), &status) == 0 && S_ISLNK(status.st_mode);

@@ -184,6 +184,25 @@ bool liesInside(const std::string& path, const std::string& folder) {
     return !base.empty() && real.size() > within.size() && real.starts_with(within);
 }
 
+std::optional<std::string> folderIdentity(const std::string& folder) {
+    const HANDLE handle = ::CreateFileW(
+        toWide(folder).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+        OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        return std::nullopt;
+    }
+    BY_HANDLE_FILE_INFORMATION information{};
+    const bool known = ::GetFileInformationByHandle(handle, &information) &&
+                       (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    ::CloseHandle(handle);
+    if (!known) {
+        return std::nullopt;
+    }
+    return std::to_string(information.dwVolumeSerialNumber) + ":" +
+           std::to_string(information.nFileIndexHigh) + ":" +
+           std::to_string(information.nFileIndexLow);
+}
+
 bool isLink(const std::string& path) {
     const DWORD attributes = ::GetFileAttributesW(toWide(path).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES &&

@@ -3,10 +3,10 @@
 #include "linkstore/linkfile.h"
 #include "world/mirror.h"
 #include "world/world.h"
-#include "worldtool/report/report.h"
-#include "worldtool/picture/svgpicture.h"
-#include "worldtool/tiled/tiledexport.h"
 #include "worldtool/cli/viewer.h"
+#include "worldtool/picture/svgpicture.h"
+#include "worldtool/report/report.h"
+#include "worldtool/tiled/tiledexport.h"
 
 #include <filesystem>
 #include <fstream>

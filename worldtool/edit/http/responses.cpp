@@ -82,8 +82,9 @@ std::string eventStreamHead() {
     return std::move(text).str();
 }
 
-std::string worldEvent(std::uint64_t version) {
-    return "event: world\ndata: {\"version\": " + std::to_string(version) + "}\n\n";
+std::string worldEvent(std::uint64_t version, const std::optional<std::string>& gone) {
+    return "event: world\ndata: {\"version\": " + std::to_string(version) +
+           (gone ? ", \"gone\": " + jsonText(nlohmann::json(*gone)) : std::string()) + "}\n\n";
 }
 
 } // namespace tovren

@@ -38,8 +38,9 @@ Response refusal(const Request& request, http::status status, const std::string&
 // until the connection ends, so it gives no length.
 std::string eventStreamHead();
 
-// The event that tells the pages of the world's version: event "world", {"version": N}.
-std::string worldEvent(std::uint64_t version);
+// The event that tells the pages of the world's version: event "world", {"version": N}, and
+// where the folder is gone, "gone": why.
+std::string worldEvent(std::uint64_t version, const std::optional<std::string>& gone);
 
 // A line that tells nothing, sent so that a page that went without closing its connection is
 // found out.

@@ -62,7 +62,8 @@ const EditorRoutes::Route* EditorRoutes::routeOf(std::string_view path) {
 
 bool EditorRoutes::waitsForFiles(const Request& request) const {
     const Route* route = routeOf(pathOf(request));
-    return route != nullptr && route->waitsForFiles;
+    return route != nullptr && route->waitsForFiles && request.method() == route->method &&
+           !whyMalformed(request) && !guard_.refusal(request);
 }
 
 Answer EditorRoutes::respond(const Request& request) {
@@ -107,9 +108,12 @@ Answer EditorRoutes::worldDocument(const Request& request) {
         for (const auto& [map, why] : shown.readOnly) {
             readOnly.push_back({{"map", map}, {"why", why}});
         }
-        writeJsonReport(
-            shown.world, out,
-            {{"version", std::to_string(shown.version)}, {"readOnly", jsonText(readOnly)}});
+        JsonMembers more{{"version", std::to_string(shown.version)},
+                         {"readOnly", jsonText(readOnly)}};
+        if (shown.gone) {
+            more.emplace_back("gone", jsonText(nlohmann::json(*shown.gone)));
+        }
+        writeJsonReport(shown.world, out, more);
     });
     return sending(jsonAnswer(request, http::status::ok, std::move(out).str()));
 }
@@ -129,7 +133,7 @@ Answer EditorRoutes::picture(const Request& request) {
 
 Answer EditorRoutes::events(const Request&) {
     Answer stream;
-    stream.events = eventStreamHead() + worldEvent(world_.version());
+    stream.events = eventStreamHead() + worldEvent(world_.version(), world_.whyGone());
     return stream;
 }
 

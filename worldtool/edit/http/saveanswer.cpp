@@ -79,6 +79,8 @@ http::status statusOf(SaveRefusal::Reason reason) {
         return http::status::not_found;
     case SaveRefusal::Reason::NotWritable:
         return http::status::forbidden;
+    case SaveRefusal::Reason::FolderGone:
+        return http::status::conflict;
     case SaveRefusal::Reason::NotAPlainName:
         break;
     }

@@ -6,8 +6,8 @@
 namespace tovren {
 
 // The answer to POST /api/save, from what the change came to:
-// - refused before anything was tried: 404 (no such map), 400 (not a plain name) or 403 (a file
-//   the editor does not write), with the sentence;
+// - refused before anything was tried: 404 (no such map), 400 (not a plain name), 403 (a file
+//   the editor does not write) or 409 (the folder is gone), with the sentence;
 // - a conflict: 409, {"error", "conflicts": [{"map", "current": RECORD or null, "failure"?}]},
 //   nothing written;
 // - else 200, or 207 where some maps were not saved: {"results": [{"map", "saved": true,

@@ -51,6 +51,9 @@ std::optional<SaveRefusal> LiveWorld::refusal(const MapSave& save, const std::st
 }
 
 std::variant<SaveRefusal, LiveWorld::Planned> LiveWorld::plan(const std::vector<MapSave>& saves) {
+    if (gone_) {
+        return SaveRefusal{SaveRefusal::Reason::FolderGone, goneSentence()};
+    }
     Planned planned;
     for (const MapSave& save : saves) {
         std::string path;

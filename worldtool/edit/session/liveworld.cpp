@@ -63,7 +63,7 @@ void LiveWorld::layOut(const std::function<void(const ShownWorld&)>& use) {
     World world = worldOf(readMaps(folder_, std::move(maps)), layout_);
     std::exception_ptr failed;
     try {
-        ShownWorld shown{world, version, {}};
+        ShownWorld shown{world, version, {}, gone_ ? std::optional(goneSentence()) : std::nullopt};
         for (const WorldMap& map : world.maps) {
             if (std::optional<std::string> why = whyReadOnly(map)) {
                 shown.readOnly.emplace_back(map.name, std::move(*why));
@@ -107,6 +107,27 @@ const LiveWorld::Outside& LiveWorld::outside() {
 std::vector<std::string> LiveWorld::outsideFolders() const {
     const std::lock_guard<std::mutex> guard(lock_);
     return outside_.folders;
+}
+
+std::string LiveWorld::goneSentence() const {
+    return "The folder " + shownName(folder_) +
+           " is gone: it was moved away or removed, and nothing is saved until it is back.";
+}
+
+void LiveWorld::folderGone() {
+    {
+        const std::lock_guard<std::mutex> guard(lock_);
+        if (gone_) {
+            return;
+        }
+        gone_ = true;
+    }
+    newVersion();
+}
+
+std::optional<std::string> LiveWorld::whyGone() const {
+    const std::lock_guard<std::mutex> guard(lock_);
+    return gone_ ? std::optional(goneSentence()) : std::nullopt;
 }
 
 void LiveWorld::newVersion() {
@@ -185,6 +206,7 @@ void LiveWorld::rereadAll() {
         const std::lock_guard<std::mutex> guard(lock_);
         maps_.clear();
         linked_.clear();
+        gone_ = false;
         for (WorldMap& map : loaded) {
             keep(std::move(map));
         }

@@ -19,7 +19,7 @@ namespace tovren {
 
 // Why the editor refused a change before trying any of it.
 struct SaveRefusal {
-    enum class Reason { NoSuchMap, NotAPlainName, NotWritable };
+    enum class Reason { NoSuchMap, NotAPlainName, NotWritable, FolderGone };
     Reason reason;
     std::string sentence;
 };
@@ -38,6 +38,7 @@ struct ShownWorld {
     const World& world;
     std::uint64_t version;
     std::vector<std::pair<std::string, std::string>> readOnly;
+    std::optional<std::string> gone; // the folder is gone: the world as it was last read
 };
 
 // The world of a folder as the editor keeps it: every link file of the folder as last loaded.
@@ -75,8 +76,13 @@ public:
     // Re-reads the link files of these maps of the folder (names as the folder has them):
     // made, changed or gone. The version grows if anything changed; so it does everywhere.
     void reread(const std::vector<std::string>& mapNames);
-    // Re-reads every link file: news of changes was lost. Throws FolderFailure.
+    // Re-reads every link file: news of changes was lost, or the folder is back. Throws
+    // FolderFailure.
     void rereadAll();
+    // The folder is gone (moved away or removed): the world stays as last read, and nothing is
+    // saved until it is read again. Why, as a sentence, while it is so.
+    void folderGone();
+    std::optional<std::string> whyGone() const;
     // These link files changed in a folder outside this one that texts lead into (none named:
     // news was lost there).
     void outsideChanged(const std::string& folder, const std::vector<std::string>& mapNames);
@@ -104,6 +110,7 @@ private:
     mutable std::mutex lock_;              // over what follows
     std::map<std::string, WorldMap> maps_; // the folder's own maps, by their names on disk
     std::set<std::string> linked_;         // those whose file is a symbolic link
+    bool gone_ = false;
     Outside outside_;
     std::atomic<std::uint64_t> version_{1};
     std::function<void(std::uint64_t)> told_;
@@ -118,6 +125,7 @@ private:
                                        bool folderMap) const;
     std::variant<SaveRefusal, Planned> plan(const std::vector<MapSave>& saves);
     bool keepWritten(const Planned& planned, const SaveResult& result);
+    std::string goneSentence() const;
     // Without it.
     void newVersion();
 };
