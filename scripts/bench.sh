@@ -5,7 +5,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 runs=${1:-21}
-scripts/install-deps.sh strace time patchelf dbus-daemon
+scripts/install-deps.sh strace time patchelf dbus-daemon procps
 scripts/build.sh default >/dev/null
 build=build/default
 
