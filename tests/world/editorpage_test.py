@@ -408,6 +408,23 @@ class Page(unittest.TestCase):
         self.wait_until("document.getElementById('status').textContent.startsWith('Undone')")
         self.assertFalse(os.path.exists(os.path.join(self.folder, "forest.link")))
 
+    def test_a_map_outside_the_folder_is_shown_read_only_saying_why(self):
+        # Reloaded for every test, the page has the token from the tab, not from its address, and
+        # its look from its own stylesheet, the only style its policy lets in.
+        self.assertNotIn("token", self.browser.current_url)
+        self.assertEqual(self.browser.execute_script(
+            "return getComputedStyle(document.querySelector('g.map rect.box')).fill"),
+            "rgb(234, 242, 255)")
+        os.makedirs(os.path.join(self.scratch, "elsewhere"), exist_ok=True)
+        with open(os.path.join(self.scratch, "elsewhere", "far.link"), "wb") as file:
+            file.write(link_bytes(("", "", "", "")))
+        self.write("cave", ("", "", "", "../elsewhere/far"))
+        self.wait_for_page_world({"cave": ("", "", "", "../elsewhere/far")})
+        self.find("../elsewhere/far")
+        self.assertFalse(self.browser.find_element(By.ID, "field-up").is_enabled())
+        self.assertIn("lies outside the folder that this editor edits",
+                      self.browser.find_element(By.ID, "panel-note").text)
+
     def test_pan_zoom_fit_and_find(self):
         transform = "String(d3.zoomTransform(document.getElementById('viewport')))"
         fitted = self.browser.execute_script("return " + transform)

@@ -161,11 +161,14 @@ TEST_F(EditorInterface, shouldServeThePageTheWorldItsPictureAndItsEvents) {
     const Answer picture = routes->respond(get("/api/picture"));
     EXPECT_TRUE(picture.response.body().starts_with("<?xml"));
     EXPECT_EQ(picture.response["Tovren-Version"], std::to_string(world->version()));
-    const Answer page = routes->respond(get("/"));
-    EXPECT_NE(page.response.body().find(token), std::string::npos);
+    const Answer page = routes->respond(asked(http::verb::get, "/")); // it needs no token
+    EXPECT_EQ(page.response.result(), http::status::ok);
+    EXPECT_EQ(page.response.body().find(token), std::string::npos); // nor holds it
     const std::string policy(page.response["Content-Security-Policy"]);
     EXPECT_TRUE(policy.starts_with("default-src 'none'; script-src 'nonce-")) << policy;
-    EXPECT_NE(routes->respond(get("/")).response["Content-Security-Policy"], policy);
+    EXPECT_NE(policy.find("; style-src 'nonce-"), std::string::npos) << policy;
+    EXPECT_EQ(policy.find("unsafe"), std::string::npos) << policy;
+    EXPECT_NE(routes->respond(get("/")).response["Content-Security-Policy"], policy); // a new one
     EXPECT_EQ(page.response["X-Frame-Options"], "DENY");
     // The stream's head is made as every other answer's.
     const Answer events = routes->respond(get("/api/events"));

@@ -5,7 +5,16 @@
 "use strict";
 
 (() => {
-    const token = document.querySelector('meta[name="tovren-token"]').content;
+    // The server's secret, from the address the page was opened at, then kept for this tab and
+    // taken out of the address bar: it is left in no history, and a reload still works.
+    const token = (() => {
+        const given = new URLSearchParams(location.search).get("token");
+        if (given) {
+            sessionStorage.setItem("tovren-token", given);
+            history.replaceState(null, "", location.pathname);
+        }
+        return sessionStorage.getItem("tovren-token") || "";
+    })();
     const directions = ["up", "down", "left", "right"];
     const opposite = {up: "down", down: "up", left: "right", right: "left"};
     const $ = (id) => document.getElementById(id);
@@ -28,6 +37,7 @@
     const undone = [];           // saves that can be done again
     const done = [];             // the page's own saves, last last
     let searchIndex = -1;
+    let goneTold = false;        // the status says the folder is gone
 
     // ---- Talking to the server ---------------------------------------------------------------
 
@@ -103,6 +113,8 @@
     function show(fresh, pictureText) {
         const first = world === null;
         const picture = new DOMParser().parseFromString(pictureText, "image/svg+xml").documentElement;
+        // Its look is the page's own stylesheet already; a style the page did not bring is refused.
+        picture.querySelector("style")?.remove();
         world = fresh;
         byName = new Map(world.maps.map((map, index) => [map.name, index]));
         stage.replaceChildren(picture);
@@ -126,6 +138,10 @@
             box.setAttribute("aria-label", describe(world.maps[index], findingsOf.get(world.maps[index].name) || []));
         });
         $("title").textContent = `The world of ${world.folder}`;
+        if (world.gone || goneTold) {
+            tell(world.gone || "The folder is back.", !!world.gone);
+            goneTold = !!world.gone;
+        }
         document.title = `Tovren: ${world.folder}`;
         if (pendingChoice !== null && byName.has(pendingChoice)) {
             chosen = pendingChoice;
@@ -590,15 +606,19 @@
         }
         const map = world.maps[index];
         $("panel-title").textContent = map.name === "" ? "The map with no name (.link)" : map.name;
-        const readable = map.up !== null;
-        const record = readable ? {up: map.up, down: map.down, left: map.left, right: map.right} : null;
+        const loaded = map.up !== null;
+        const record = loaded ? {up: map.up, down: map.down, left: map.left, right: map.right} : null;
+        // A map the editor does not write is shown, saying why, and is not changed here.
+        const readOnly = (world.readOnly || []).find((entry) => entry.map === map.name);
+        const readable = loaded && !readOnly && !world.gone;
         const typing = panel && panel.name === map.name && directions.some((d) => changed(d));
         if (!typing) {
             panel = {name: map.name, baseline: record};
             for (const direction of directions) {
                 fieldOf(direction).value = record ? shown(record[direction]) : "";
             }
-            $("panel-note").hidden = true;
+            $("panel-note").textContent = readOnly ? readOnly.why : "";
+            $("panel-note").hidden = !readOnly;
         } else if (JSON.stringify(record) !== JSON.stringify(panel.baseline)) {
             // What was typed stays; a save will show both.
             $("panel-note").textContent = `${map.name}'s file changed meanwhile. What you typed is kept: Save shows both.`;
@@ -670,7 +690,9 @@
         const name = panel.name;
         const typed = typedRecord();
         const answer = await save([{map: name, expect, links: typed}], `Saved ${name}.`, {quiet: true});
-        if (answer.status === 409) {
+        if (answer.status === 409 && !answer.data.conflicts) {
+            tell(answer.data.error, true); // the folder is gone
+        } else if (answer.status === 409) {
             const current = answer.data.conflicts[0].current;
             conflict = {current, typed, failure: answer.data.conflicts[0].failure};
             showConflict();

@@ -41,11 +41,11 @@ std::string_view pathOf(const Request& request) {
 } // namespace
 
 const EditorRoutes::Route EditorRoutes::routes_[] = {
-    {"/", http::verb::get, &EditorRoutes::page, false},
-    {"/api/world", http::verb::get, &EditorRoutes::worldDocument, false},
-    {"/api/picture", http::verb::get, &EditorRoutes::picture, false},
-    {"/api/events", http::verb::get, &EditorRoutes::events, false},
-    {"/api/save", http::verb::post, &EditorRoutes::save, true},
+    {"/", http::verb::get, &EditorRoutes::page, false, false},
+    {"/api/world", http::verb::get, &EditorRoutes::worldDocument, false, true},
+    {"/api/picture", http::verb::get, &EditorRoutes::picture, false, true},
+    {"/api/events", http::verb::get, &EditorRoutes::events, false, true},
+    {"/api/save", http::verb::post, &EditorRoutes::save, true, true},
 };
 
 EditorRoutes::EditorRoutes(LiveWorld& world, Guard guard)
@@ -70,11 +70,12 @@ Answer EditorRoutes::respond(const Request& request) {
     if (const std::optional<std::string> why = whyMalformed(request)) {
         return sending(refusal(request, http::status::bad_request, *why));
     }
-    if (const std::optional<std::string> why = guard_.refusal(request)) {
-        return sending(refusal(request, http::status::forbidden, *why));
-    }
     const std::string_view path = pathOf(request);
     const Route* route = routeOf(path);
+    if (const std::optional<std::string> why =
+            guard_.refusal(request, route == nullptr || route->needsToken)) {
+        return sending(refusal(request, http::status::forbidden, *why));
+    }
     if (route == nullptr) {
         return sending(refusal(request, http::status::not_found,
                                "There is nothing at " + std::string(path) + "."),
@@ -94,8 +95,8 @@ Answer EditorRoutes::respond(const Request& request) {
 
 Answer EditorRoutes::page(const Request& request) {
     const std::string nonce = freshToken(); // a new one for every page sent
-    Response page = answer(request, http::status::ok, "text/html; charset=utf-8",
-                           editorPage(guard_.token(), nonce));
+    Response page =
+        answer(request, http::status::ok, "text/html; charset=utf-8", editorPage(nonce));
     page.set("Content-Security-Policy", editorPagePolicy(nonce));
     page.set("X-Frame-Options", "DENY");
     return sending(std::move(page));

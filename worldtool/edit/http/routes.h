@@ -21,7 +21,7 @@ struct Answer {
 
 // The editor's interface over HTTP, without sockets: a request in, an answer out. Each request
 // the guard lets through goes to the route of its path and method:
-//   GET  /             the page
+//   GET  /             the page, which holds no secret: it asks without the token too
 //   GET  /api/world    the document of check --json, with "version"
 //   GET  /api/picture  the picture of draw, its version in the header Tovren-Version
 //   GET  /api/events   server-sent events: "world" {"version": N} at once and on every change
@@ -46,6 +46,7 @@ private:
         http::verb method;
         Answer (EditorRoutes::*handle)(const Request&);
         bool waitsForFiles;
+        bool needsToken;
     };
     static const Route routes_[];
 
