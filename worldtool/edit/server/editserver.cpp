@@ -26,14 +26,7 @@ constexpr auto lastWords = std::chrono::seconds(2);
 class EditServer::Impl {
 public:
     Impl(LiveWorld& world, unsigned short port, std::string token)
-        : world_(world),
-          lastCall_(io_), handlers_{[this](const std::shared_ptr<Connection>& connection,
-                                           Request&& request) {
-                                        received(connection, std::move(request));
-                                    },
-                                    [this] {
-                                        pages_.gone();
-                                    }},
+        : world_(world), lastCall_(io_), handlers_(connectionHandlers()),
           listener_(io_, port, connections_, handlers_),
           routes_(world, Guard(listener_.port(), std::move(token))),
           pages_(io_, connections_, [this] { stop(); }), news_(io_, world, files_) {
@@ -71,6 +64,15 @@ private:
     FolderNews news_;
     bool stopping_ = false;
     std::optional<asio::executor_work_guard<asio::io_context::executor_type>> finishing_;
+
+    Connection::Handlers connectionHandlers() {
+        return {[this](const std::shared_ptr<Connection>& connection, Request&& request) {
+                    received(connection, std::move(request));
+                },
+                [this] {
+                    pages_.gone();
+                }};
+    }
 
     void received(const std::shared_ptr<Connection>& connection, Request&& request) {
         if (!routes_.waitsForFiles(request)) {
