@@ -10,8 +10,6 @@
 
 #ifdef _WIN32
 #include "linkstore/windows/widetext.h"
-#else
-#include "linkstore/hostcodepage.h"
 #endif
 
 namespace tovren {
@@ -52,7 +50,7 @@ bool tooLongForAFileName(const std::string& name) {
 #ifdef _WIN32
     return toWide(name).size() + linkExtensionLength > longestFileName;
 #else
-    return toHostCodePage(name).size() + linkExtensionLength > longestFileName;
+    return name.size() + linkExtensionLength > longestFileName; // UTF-8, as Linux has it
 #endif
 }
 

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "linkstore/linkrecord.h"
+
 #include <nlohmann/json.hpp>
+#include <optional>
 #include <string>
 
 namespace tovren {
@@ -10,5 +13,9 @@ namespace tovren {
 template <typename Json> std::string jsonText(const Json& value, int indent = -1) {
     return value.dump(indent, ' ', false, Json::error_handler_t::replace);
 }
+
+// A link record as every JSON of tovren-world holds one: {"up", "down", "left", "right"}, or
+// null where there is none.
+nlohmann::ordered_json recordJson(const std::optional<LinkRecord>& record);
 
 } // namespace tovren

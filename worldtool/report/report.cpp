@@ -1,5 +1,6 @@
 #include "worldtool/report/report.h"
 
+#include "world/findingmends.h"
 #include "worldtool/report/jsontext.h"
 
 #include <exception>
@@ -75,17 +76,43 @@ private:
     }
 };
 
-json findingJson(const Finding& finding) {
+// The saves of a mend as a page sends them to the editor's server.
+json mendJson(const std::optional<FindingMend>& mend) {
+    if (!mend) {
+        return nullptr;
+    }
+    json saves = json::array();
+    for (const MapSave& save : mend->saves) {
+        saves.push_back({{"map", save.map},
+                         {"expect", recordJson(save.expect)},
+                         {"links", recordJson(save.links)}});
+    }
+    return {{"label", mend->label}, {"saves", std::move(saves)}};
+}
+
+json findingJson(const Finding& finding, const std::optional<FindingMend>& mend) {
     return {{"kind", findingKindName(finding.kind)},
             {"severity", severityName(finding.severity())},
             {"map", finding.map},
             {"direction", finding.direction ? json(std::string(directionName(*finding.direction)))
                                             : json(nullptr)},
             {"target", nullOr(finding.target)},
-            {"message", finding.message}};
+            {"message", finding.message},
+            {"mend", mendJson(mend)}};
 }
 
 } // namespace
+
+json recordJson(const std::optional<LinkRecord>& record) {
+    if (!record) {
+        return nullptr;
+    }
+    json object = json::object();
+    for (const Direction direction : allDirections) {
+        object[std::string(directionName(direction))] = textOf(*record, direction);
+    }
+    return object;
+}
 
 std::string summaryLine(const World& world) {
     return counted(world.maps.size(), "map", "maps") + " in " +
@@ -148,8 +175,9 @@ void writeJsonReport(const World& world, std::ostream& out, const JsonMembers& m
     out << secondHalf;
     out << (world.maps.empty() ? "],\n" : "\n  ],\n") << "  \"findings\": [";
     const char* separator = "\n    ";
-    for (const Finding& finding : world.findings) {
-        out << separator << jsonText(findingJson(finding));
+    const std::vector<std::optional<FindingMend>> mends = findingMends(world);
+    for (std::size_t at = 0; at < world.findings.size(); ++at) {
+        out << separator << jsonText(findingJson(world.findings[at], mends[at]));
         separator = ",\n    ";
     }
     out << (world.findings.empty() ? "]" : "\n  ]");

@@ -19,7 +19,8 @@ std::string findingLine(const Finding& finding);
 void writeTextReport(const World& world, std::ostream& out);
 
 // The check as one JSON document: the folder, every map with its links, cell and region, and
-// every finding; then the members given, each a name and its value as JSON text.
+// every finding with what mends it plainly, if anything (world/findingmends.h), as saves of the
+// editor's; then the members given, each a name and its value as JSON text.
 using JsonMembers = std::vector<std::pair<std::string, std::string>>;
 void writeJsonReport(const World& world, std::ostream& out, const JsonMembers& more = {});
 

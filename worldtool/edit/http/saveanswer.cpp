@@ -11,14 +11,6 @@ namespace {
 
 using json = nlohmann::ordered_json;
 
-json recordJson(const LinkRecord& record) {
-    json object = json::object();
-    for (const Direction direction : allDirections) {
-        object[std::string(directionName(direction))] = textOf(record, direction);
-    }
-    return object;
-}
-
 // "A", "A and B", "A, B and C".
 std::string listed(const std::vector<SaveConflict>& conflicts) {
     std::string names;
@@ -32,8 +24,7 @@ std::string listed(const std::vector<SaveConflict>& conflicts) {
 Response conflictAnswer(const Request& request, const std::vector<SaveConflict>& conflicts) {
     json listing = json::array();
     for (const SaveConflict& conflict : conflicts) {
-        json one{{"map", conflict.map},
-                 {"current", conflict.current ? recordJson(*conflict.current) : json(nullptr)}};
+        json one{{"map", conflict.map}, {"current", recordJson(conflict.current)}};
         if (conflict.failure) {
             one["failure"] = conflict.failure->description();
         }
