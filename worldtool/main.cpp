@@ -18,6 +18,14 @@ constexpr const char* gridHelp =
     "Lays the world out as a grid of equal screens, one step per link, and tells the maps "
     "that overlap there";
 
+// What every command on a folder's world takes: --grid where it lays the world out, and FOLDER.
+template <typename Options> void takeFolder(CLI::App* command, Options& options) {
+    if constexpr (requires { options.grid; }) {
+        command->add_flag("--grid", options.grid, gridHelp);
+    }
+    command->add_option("FOLDER", options.folder, folderHelp);
+}
+
 // Every command's options, and the command the command line chose, run once it is read.
 struct Commands {
     CheckOptions check;
@@ -45,23 +53,20 @@ void addCheckAndDraw(CLI::App& app, Commands& commands) {
         [&] { return checkWorld(check); });
     checkCommand->add_flag("--json", check.json, "Writes one JSON document instead of lines");
     checkCommand->add_flag("--strict", check.strict, "Warnings fail the check too");
-    checkCommand->add_flag("--grid", check.grid, gridHelp);
-    checkCommand->add_option("FOLDER", check.folder, folderHelp);
+    takeFolder(checkCommand, check);
 
     DrawOptions& draw = commands.draw;
     CLI::App* drawCommand = commands.add(app, "draw", "Draws the world as an SVG picture",
                                          [&] { return drawWorld(draw); });
     drawCommand->add_option("-o,--output", draw.picture,
                             "The picture's file (default: world.svg in the folder)");
-    drawCommand->add_flag("--grid", draw.grid, gridHelp);
-    drawCommand->add_option("FOLDER", draw.folder, folderHelp);
+    takeFolder(drawCommand, draw);
 
     DrawOptions& show = commands.show;
     CLI::App* showCommand = commands.add(
         app, "show", "Draws the world into world.svg in the folder, opens it and prints the check",
         [&] { return showWorld(show); });
-    showCommand->add_flag("--grid", show.grid, gridHelp);
-    showCommand->add_option("FOLDER", show.folder, folderHelp);
+    takeFolder(showCommand, show);
 }
 
 void addExport(CLI::App& app, Commands& commands) {
@@ -75,11 +80,10 @@ void addExport(CLI::App& app, Commands& commands) {
         ->required();
     command->add_option("--map-suffix", exporting.mapSuffix,
                         "Added to each map's name to name its Tiled map (default .tmx)");
-    command->add_flag("--grid", exporting.grid, gridHelp);
     command->add_flag("--skip-unplaced", exporting.skipUnplaced,
                       "With --grid, leaves out the maps without a cell of their own instead of "
                       "refusing");
-    command->add_option("FOLDER", exporting.folder, folderHelp);
+    takeFolder(command, exporting);
 }
 
 void addEditAndMirror(CLI::App& app, Commands& commands) {
@@ -96,8 +100,7 @@ void addEditAndMirror(CLI::App& app, Commands& commands) {
                             "The port to listen on (default: one the system picks)");
     editCommand->add_flag("--no-browser", commands.noBrowser,
                           "Only prints the address; opens no browser");
-    editCommand->add_flag("--grid", edit.grid, gridHelp);
-    editCommand->add_option("FOLDER", edit.folder, folderHelp);
+    takeFolder(editCommand, edit);
 
     MirrorOptions& mirror = commands.mirror;
     CLI::App* mirrorCommand = commands.add(
@@ -106,7 +109,7 @@ void addEditAndMirror(CLI::App& app, Commands& commands) {
         "nowhere",
         [&] { return mirrorOneWayLinks(mirror); });
     mirrorCommand->add_flag("--write", mirror.write, "Saves the mends");
-    mirrorCommand->add_option("FOLDER", mirror.folder, folderHelp);
+    takeFolder(mirrorCommand, mirror);
 }
 
 int run(const std::vector<std::string>& arguments) {
