@@ -34,6 +34,7 @@ public:
             asio::post(io_,
                        [this, version] { pages_.tell(worldEvent(version, world_.whyGone())); });
         });
+        news_.start(); // before the address is told: no change made after it is missed
     }
 
     ~Impl() { world_.onNewVersion(nullptr); }
@@ -41,7 +42,6 @@ public:
     std::string url() const { return routes_.guard().url(); }
 
     void run() {
-        news_.start();
         listener_.start();
         pages_.start();
         {
