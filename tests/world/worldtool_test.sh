@@ -48,7 +48,7 @@ assert document["folder"] == sys.argv[2]
 names = [entry["name"] for entry in document["maps"]]
 assert names == ["map1", "map2", "map3", "map4", "map9", "short"], names
 for entry in document["maps"]:
-    assert set(entry) == {"name", "up", "down", "left", "right", "cell", "region"}, entry
+    assert set(entry) == {"name", "up", "down", "left", "right", "cell", "region", "merge"}, entry
 map1, map2, map3, short = (document["maps"][i] for i in (0, 1, 2, 5))
 # map2 above map1, map3 right of map1 (its way back left is the loop's link that was cut).
 assert (map1["up"], map1["down"], map1["right"], map1["cell"]) == ("", "map2", "map3", [0, 0]), map1

@@ -14,6 +14,7 @@ namespace {
 
 using json = nlohmann::json;
 using testing::readBytes;
+using testing::writeBytes;
 
 class EditorInterface : public ::testing::Test {
 protected:
@@ -168,6 +169,31 @@ TEST_F(EditorInterface, shouldSaveOnlyWhenEveryExpectationHoldsAndTellWhatBecame
         answer["error"].get<std::string>().starts_with("map2 was not saved: Access denied"));
     EXPECT_GT(answer["version"], before);
     EXPECT_EQ(readBytes(path("map1")), "up0\r\n\r\n\r\nmap2\r\n");
+}
+
+TEST_F(EditorInterface, shouldGiveAnUnresolvedMergesSidesAndResolveItOverTheLinesAsLoaded) {
+    const std::string merged = "<<<<<<< ours\r\nnorth\r\n=======\r\nsouth\r\n>>>>>>> theirs\r\n"
+                               "\r\nmap1\r\n\r\n";
+    writeBytes(path("map2"), merged);
+    world->reread({"map2"});
+    json maps = ask(get("/api/world")).second["maps"];
+    EXPECT_EQ(maps[0]["merge"], nullptr);
+    EXPECT_EQ(maps[1]["up"], nullptr);
+    const json merge = maps[1]["merge"];
+    EXPECT_EQ(merge, (json{{"loaded", record("<<<<<<< ours", "north", "=======", "south")},
+                           {"ours", record("north", "", "map1")},
+                           {"theirs", record("south", "", "map1")}}));
+    // Saved as chosen, over the four lines the store loads; what lies past them stays.
+    EXPECT_EQ(ask(post(save("map2", merge["loaded"], merge["theirs"]))).first, 200U);
+    const std::string saved = "south\r\n\r\nmap1\r\n\r\n";
+    EXPECT_EQ(readBytes(path("map2")), saved + merged.substr(saved.size()));
+    world->rereadAll();
+    const json document = ask(get("/api/world")).second;
+    EXPECT_EQ(document["maps"][1]["merge"], nullptr);
+    EXPECT_EQ(document["maps"][1]["up"], "south");
+    for (const json& finding : document["findings"]) {
+        EXPECT_NE(finding["kind"], "conflict");
+    }
 }
 
 TEST_F(EditorInterface, shouldMakeAndTakeAwayANewMapAndRefuseNamesThatAreNotPlain) {
