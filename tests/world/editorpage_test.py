@@ -1,10 +1,11 @@
 #!/usr/bin/python3
 """The editor's page in a real browser (Debian's Chromium, headless, driven by Selenium), as a
 map builder uses it: choosing a map by keyboard and saving a field, linking two maps by dragging,
-cutting a link, a conflict with a save behind the page's back (nothing typed lost), undo and
-redo, a save by Tovren itself shown live, mending a one-way link and a dangling one, making a map
-and a name refused, finding, panning and zooming, and what a screen reader is given: on a desktop
-of its own, what AT-SPI gives a screen reader such as Orca.
+cutting a link, a conflict with a save behind the page's back (nothing typed lost), a merge left
+unresolved and resolved by choosing a side for each field, undo and redo, a save by Tovren itself
+shown live, mending a one-way link and a dangling one, making a map and a name refused, finding,
+panning and zooming, and what a screen reader is given: on a desktop of its own, what AT-SPI
+gives a screen reader such as Orca.
 The bytes on disk are checked after every save. A screenshot of the page is saved after each
 test.
 
@@ -282,6 +283,27 @@ class Page(unittest.TestCase):
         self.browser.find_element(By.ID, "conflict-mine").click()
         self.said("Saved route1.")
         self.assertEqual(self.bytes_of("route1"), saved_over(theirs, ("north", "route2", "town", "city")))
+
+    def test_resolve_a_merge_left_unresolved_by_keyboard_a_side_for_each_field(self):
+        merged = ("\r\n<<<<<<< ours\r\nisland\r\n=======\r\n\r\n>>>>>>> theirs\r\nshore\r\n"
+                  "<<<<<<< ours\r\nKöln\r\n=======\r\nroute2\r\n>>>>>>> theirs\r\n").encode(ON_DISK)
+        with open(os.path.join(self.folder, "cave.link"), "wb") as file:
+            file.write(merged)
+        self.wait_until("[...document.querySelectorAll('g.map[data-map]')].some((b) => b.getAttribute("
+                        "'aria-label').startsWith('cave; its link file holds an unresolved merge'))")
+        self.find("cave")
+        self.assertIn("ours and theirs differ on Down and Right",
+                      self.browser.find_element(By.ID, "merge-text").text)
+        self.assertEqual([label.text for label in self.browser.find_elements(By.CSS_SELECTOR, "#merge label")],
+                         ["Ours: island", "Theirs: (empty)", "Ours: Köln", "Theirs: route2"])
+        self.browser.execute_script("document.getElementById('viewport').focus()")
+        self.keys(Keys.TAB, Keys.ENTER)  # the map's box, then into the panel: Down's first side
+        self.keys(Keys.ARROW_DOWN, Keys.TAB, Keys.SPACE, Keys.TAB, Keys.ENTER)  # theirs, ours, Save
+        self.said("Resolved the merge in cave.")
+        self.assertEqual(self.bytes_of("cave"), saved_over(merged, ("", "", "shore", "Köln")))
+        self.wait_for_page_world({"cave": ("", "", "shore", "Köln")})
+        self.assertNotIn("conflict", self.browser.find_element(By.ID, "findings").text)
+        self.wait_until("document.activeElement.id === 'field-up'")  # the fields again
 
     def test_undo_and_redo_only_where_the_files_hold_what_the_page_wrote(self):
         self.find("route2")

@@ -1,10 +1,12 @@
 // The editor's page's modules that do not touch the page, under Node's own test runner: the
-// edits and their inverses, the geometry of the picture, what the page says, and the store.
+// edits and their inverses, the geometry of the picture, what the page says, the choice of sides
+// of a merge left unresolved, and the store.
 import assert from "node:assert/strict";
 import test from "node:test";
 
 import * as edits from "../../worldtool/page/edits.js";
 import * as geometry from "../../worldtool/page/geometry.js";
+import * as merge from "../../worldtool/page/merge.js";
 import {Store} from "../../worldtool/page/store.js";
 import * as words from "../../worldtool/page/words.js";
 
@@ -72,9 +74,26 @@ test("what the page says of maps and findings, and which maps a search finds fir
                  `shore; leads right to cave; error: ${error.message}`);
     assert.equal(words.describe({name: "", up: null}, []), "the map with no name; its link file cannot be loaded");
     assert.equal(words.describe({name: "x", up: "", down: "", left: "", right: ""}, []), "x; leads nowhere");
+    assert.equal(words.describe({name: "x", up: null, merge: {}}, []), "x; its link file holds an unresolved merge");
     assert.equal(words.summary({maps: [{}], findings: [error]}), "1 map: 1 error, 0 warnings");
     const maps = ["route1", "Route", "route2", "town"].map((name) => ({name}));
     assert.deepEqual(words.mapsMatching(maps, " ROUTE "), [1, 0, 2]);
+});
+
+test("a merge left unresolved: the fields to choose, the save of the sides chosen, what the panel says", () => {
+    const loaded = record("town", "<<<<<<< ours", "mine", "=======");
+    const both = {loaded, ours: record("town", "mine", "", "far"), theirs: record("town", "pit", "", "")};
+    assert.deepEqual(merge.mergeFields(both).filter((f) => f.conflict).map((f) => f.direction), ["down", "right"]);
+    assert.deepEqual(merge.resolution("cave", both, {down: "theirs"}), {missing: ["right"]});
+    assert.deepEqual(merge.resolution("cave", both, {down: "theirs", right: "ours", up: "theirs"}),
+                     {save: {map: "cave", expect: loaded, links: record("town", "pit", "", "far")}});
+    assert.equal(merge.mergeInWords("cave", both), "cave holds an unresolved merge: ours and theirs " +
+                 "differ on Down and Right. Choose a side for each, then Save.");
+    // A side short of four lines gives no record: the other's fields, with nothing to choose.
+    const short = {loaded, ours: null, theirs: both.theirs};
+    assert.deepEqual(merge.resolution("cave", short, {}).save.links, both.theirs);
+    assert.match(merge.mergeInWords("cave", short), /Ours has fewer than four lines, so the fields are theirs/);
+    assert.deepEqual(merge.resolution("cave", {loaded, ours: null, theirs: null}, {}).missing, edits.directions);
 });
 
 test("the store chooses the map waited for once it comes, and forgets what has gone", () => {

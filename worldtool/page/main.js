@@ -9,6 +9,7 @@ import {Dragging} from "./dragging.js";
 import {directions} from "./edits.js";
 import {Findings} from "./findings.js";
 import {listenToKeys} from "./keyboard.js";
+import {MergeChoice} from "./mergechoice.js";
 import {Panel} from "./panel.js";
 import {Picture} from "./picture.js";
 import {Saving} from "./saving.js";
@@ -32,6 +33,9 @@ function start(document) {
     // The picture hears of a new world first: the others read it.
     const picture = new Picture(area.stage, store);
     const findings = new Findings({summary: $("summary"), list: $("findings")}, {store, saving});
+    const merge = new MergeChoice({section: $("merge"), text: $("merge-text"), form: $("merge-form"),
+                                   fields: $("merge-fields"), save: $("merge-save"),
+                                   next: $("field-up")}, {store, saving, feed});
     const panel = new Panel({
         title: $("panel-title"), hint: $("panel-hint"), form: $("fields"), save: $("save"),
         revert: $("revert"), note: $("panel-note"),
@@ -40,7 +44,7 @@ function start(document) {
         conflict: {section: $("conflict"), text: $("conflict-text"), rows: $("conflict-rows"),
                    mine: $("conflict-mine"), theirs: $("conflict-theirs")},
         findings: {section: $("map-findings-section"), list: $("map-findings")},
-    }, {store, saving, findings});
+    }, {store, saving, findings, merge});
     const view = new Viewport(area, picture, store);
     const dragging = new Dragging(area, {picture, view, store, saving, panel});
     new Toolbar({

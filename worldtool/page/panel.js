@@ -8,8 +8,9 @@ import {changedFields, directions, recordOf, shown, typedRecord} from "./edits.j
 export class Panel {
     // `elements`: title, hint, form, save, revert, note, fields and cuts (each by direction),
     // conflict: {section, text, rows, mine, theirs}, findings: {section, list}.
-    constructor(elements, {store, saving, findings}) {
-        Object.assign(this, {elements, store, saving, findings});
+    // `merge` shows a merge left unresolved in place of the fields (mergechoice.js).
+    constructor(elements, {store, saving, findings, merge}) {
+        Object.assign(this, {elements, store, saving, findings, merge});
         const {form, fields, cuts, revert, conflict} = elements;
         for (const direction of directions) {
             fields[direction].addEventListener("input", () => this.markChanges());
@@ -36,7 +37,9 @@ export class Panel {
     }
 
     focus() {
-        this.elements.fields.up.focus();
+        if (!this.merge.focus()) {
+            this.elements.fields.up.focus();
+        }
     }
 
     values() {
@@ -56,7 +59,7 @@ export class Panel {
         const {store, elements} = this;
         const index = store.chosenIndex();
         elements.hint.hidden = index >= 0;
-        elements.form.hidden = index < 0;
+        elements.form.hidden = this.merge.show(index < 0 ? null : store.world.maps[index]) || index < 0;
         if (index < 0) {
             elements.title.textContent = "No map chosen";
             for (const hidden of [elements.findings.section, elements.conflict.section, elements.note]) {

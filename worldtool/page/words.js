@@ -7,7 +7,9 @@ import {directions} from "./edits.js";
 // A map as a screen reader says it: its name first, then its links and what is wrong with it.
 export function describe(map, findings) {
     const parts = [map.name === "" ? "the map with no name" : map.name];
-    if (map.up === null) {
+    if (map.merge) {
+        parts.push("its link file holds an unresolved merge");
+    } else if (map.up === null) {
         parts.push("its link file cannot be loaded");
     } else {
         const leads = directions.filter((d) => map[d] !== "").map((d) => `${d} to ${map[d]}`);
