@@ -194,6 +194,10 @@ TEST_F(EditorInterface, shouldGiveAnUnresolvedMergesSidesAndResolveItOverTheLine
     for (const json& finding : document["findings"]) {
         EXPECT_NE(finding["kind"], "conflict");
     }
+    // Put back, as undoing the save does, it is the same merge left unresolved at once.
+    EXPECT_EQ(ask(post(save("map2", merge["theirs"], merge["loaded"]))).first, 200U);
+    EXPECT_EQ(readBytes(path("map2")), merged);
+    EXPECT_EQ(ask(get("/api/world")).second["maps"][1]["merge"], merge);
 }
 
 TEST_F(EditorInterface, shouldMakeAndTakeAwayANewMapAndRefuseNamesThatAreNotPlain) {
