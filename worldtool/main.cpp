@@ -1,6 +1,7 @@
 // tovren-world: checks, draws, exports and mends the world that a folder's link files make.
 // Usage in --help.
 #include "world/world.h"
+#include "worldtool/cli/changecommands.h"
 #include "worldtool/cli/commandline.h"
 #include "worldtool/cli/commands.h"
 #include "worldtool/cli/editcommand.h"
@@ -16,6 +17,8 @@ constexpr const char* folderHelp =
 constexpr const char* gridHelp =
     "Lays the world out as a grid of equal screens, one step per link, and tells the maps "
     "that overlap there";
+constexpr const char* finishHelp =
+    "First completes a rename or removal in the folder that was cut short";
 
 int run(const std::vector<std::string>& arguments) {
     using namespace tovren;
@@ -115,6 +118,43 @@ int run(const std::vector<std::string>& arguments) {
         };
     });
 
+    RenameOptions rename;
+    CLI::App* renameCommand = app.add_subcommand(
+        "rename", "Lists, or with --write makes, a map's rename: its link file and every field "
+                  "of every map that leads to it");
+    renameCommand->add_option("OLD", rename.map, "The map's name")->required();
+    renameCommand->add_option("NEW", rename.newName, "Its new name, a plain one")->required();
+    renameCommand->add_flag("--write", rename.write, "Renames it");
+    renameCommand
+        ->add_option("--also", rename.also,
+                     "The ends of the names of the files beside it to rename too, such as "
+                     ".tmx,.png")
+        ->delimiter(',');
+    renameCommand->add_option("FOLDER", rename.folder, folderHelp);
+    renameCommand->callback([&] {
+        command = [&] {
+            return renameMap(rename);
+        };
+    });
+
+    RemoveOptions remove;
+    CLI::App* removeCommand = app.add_subcommand(
+        "remove", "Lists, or with --write makes, a map's removal: every field that leads to it "
+                  "emptied, and its link file removed");
+    removeCommand->add_option("MAP", remove.map, "The map's name")->required();
+    removeCommand->add_flag("--write", remove.write, "Removes it");
+    removeCommand->add_option("FOLDER", remove.folder, folderHelp);
+    removeCommand->callback([&] {
+        command = [&] {
+            return removeMap(remove);
+        };
+    });
+
+    bool finish = false;
+    for (CLI::App* subcommand : app.get_subcommands({})) {
+        subcommand->add_flag("--finish", finish, finishHelp);
+    }
+
     try {
         std::vector<std::string> reversed(arguments.rbegin(), arguments.rend() - 1);
         app.parse(reversed);
@@ -122,6 +162,14 @@ int run(const std::vector<std::string>& arguments) {
         return app.exit(error) == 0 ? worldIsSound : cannotDoIt;
     }
     try {
+        // A rename or removal cut short is told of by every command, and completed by --finish;
+        // rename and remove complete their own.
+        const CLI::App* chosen = app.get_subcommands().front();
+        const bool changes = chosen == renameCommand || chosen == removeCommand;
+        if ((finish || !changes) &&
+            !tellOrFinishChange(chosen->get_option("FOLDER")->as<std::string>(), finish)) {
+            return changes ? changeNotDone : cannotDoIt;
+        }
         const int status = command();
         std::cout.flush();
         return status;
