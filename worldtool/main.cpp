@@ -129,7 +129,8 @@ int run(const std::vector<std::string>& arguments) {
         ->add_option("--also", rename.also,
                      "The ends of the names of the files beside it to rename too, such as "
                      ".tmx,.png")
-        ->delimiter(',');
+        ->delimiter(',')
+        ->allow_extra_args(false);
     renameCommand->add_option("FOLDER", rename.folder, folderHelp);
     renameCommand->callback([&] {
         command = [&] {
