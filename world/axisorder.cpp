@@ -33,10 +33,8 @@ public:
     // loop and is cut. What is left has no loop.
     void cut() {
         const std::size_t count = maps_.size();
-        std::vector<std::uint32_t> targets(order_.edges.size());
-        std::transform(order_.edges.begin(), order_.edges.end(), targets.begin(),
-                       [](const OrderEdge& edge) { return edge.after; });
-        component_ = componentsOf(order_.firstOut, targets);
+        component_ =
+            componentsOf(order_.edges.mapped([](const OrderEdge& edge) { return edge.after; }));
         std::vector<std::uint32_t> size(count, 0);
         for (const std::uint32_t component : component_) {
             ++size[component];
@@ -70,7 +68,7 @@ private:
         state_[map] = State::OnWalk;
         depth_[map] = static_cast<std::uint32_t>(walked_.size());
         walked_.push_back(map);
-        frames.push_back({map, order_.firstOut[map]});
+        frames.push_back({map, order_.edges.firstOf(map)});
     }
 
     void walk(std::uint32_t start) {
@@ -79,22 +77,23 @@ private:
         while (!frames.empty()) {
             const std::uint32_t map = frames.back().map;
             const std::uint32_t at = frames.back().nextEdge;
-            if (at == order_.firstOut[map + 1]) {
+            if (at == order_.edges.firstOf(map + 1)) {
                 state_[map] = State::Done;
                 walked_.pop_back();
                 frames.pop_back();
                 continue;
             }
             ++frames.back().nextEdge;
-            const std::uint32_t next = order_.edges[at].after;
+            OrderEdge& edge = order_.edges.edges()[at];
+            const std::uint32_t next = edge.after;
             if (component_[next] != component_[map]) {
                 continue;
             }
             if (state_[next] == State::Unseen) {
                 enter(next, frames);
             } else if (state_[next] == State::OnWalk) {
-                order_.edges[at].cut = true;
-                tellLoop(order_.edges[at]);
+                edge.cut = true;
+                tellLoop(edge);
             }
         }
     }
@@ -121,11 +120,11 @@ private:
 
 } // namespace
 
-std::vector<std::uint32_t> componentsOf(const std::vector<std::uint32_t>& firstOut,
-                                        const std::vector<std::uint32_t>& targets) {
+std::vector<Index> componentsOf(const Adjacency<Index>& graph) {
     // Tarjan's algorithm with a stack of its own: a long chain of maps must not run the
     // program's stack out.
-    const std::size_t count = firstOut.size() - 1;
+    const std::size_t count = graph.nodeCount();
+    const std::vector<Index>& targets = graph.edges();
     std::vector<std::uint32_t> index(count, unset);
     std::vector<std::uint32_t> low(count, 0);
     std::vector<std::uint32_t> component(count, unset);
@@ -142,7 +141,7 @@ std::vector<std::uint32_t> componentsOf(const std::vector<std::uint32_t>& firstO
         index[node] = low[node] = counter++;
         open.push_back(node);
         isOpen[node] = true;
-        calls.push_back({node, firstOut[node]});
+        calls.push_back({node, graph.firstOf(node)});
     };
     for (std::uint32_t start = 0; start < count; ++start) {
         if (index[start] != unset) {
@@ -151,7 +150,7 @@ std::vector<std::uint32_t> componentsOf(const std::vector<std::uint32_t>& firstO
         visit(start);
         while (!calls.empty()) {
             const std::uint32_t node = calls.back().node;
-            if (calls.back().next < firstOut[node + 1]) {
+            if (calls.back().next < graph.firstOf(node + 1)) {
                 const std::uint32_t next = targets[calls.back().next++];
                 if (index[next] == unset) {
                     visit(next);
@@ -195,26 +194,23 @@ AxisOrder orderAlong(const std::vector<WorldMap>& maps, Axis axis, std::vector<F
     std::sort(said.begin(), said.end(), [](const Said& a, const Said& b) {
         return a.before != b.before ? a.before < b.before : a.after < b.after;
     });
-    AxisOrder order;
+    std::vector<OrderEdge> edges;
     for (const Said& one : said) {
-        if (order.edges.empty() || order.edges.back().before != one.before ||
-            order.edges.back().after != one.after) {
-            order.edges.push_back({one.before, one.after, false, false});
+        if (edges.empty() || edges.back().before != one.before || edges.back().after != one.after) {
+            edges.push_back({one.before, one.after, false, false});
         }
         // A pair said by both of its maps leads there and back.
-        order.edges.back().mutual =
-            order.edges.back().mutual || (one.byBefore ? maps[one.after].neighbour(opposite(way)) ==
-                                                             std::optional<std::size_t>(one.before)
-                                                       : maps[one.before].neighbour(way) ==
-                                                             std::optional<std::size_t>(one.after));
+        edges.back().mutual =
+            edges.back().mutual || (one.byBefore ? maps[one.after].neighbour(opposite(way)) ==
+                                                       std::optional<std::size_t>(one.before)
+                                                 : maps[one.before].neighbour(way) ==
+                                                       std::optional<std::size_t>(one.after));
     }
-    order.firstOut.assign(maps.size() + 1, 0);
-    for (const OrderEdge& edge : order.edges) {
-        ++order.firstOut[edge.before + 1];
-    }
-    for (std::size_t map = 1; map < order.firstOut.size(); ++map) {
-        order.firstOut[map] += order.firstOut[map - 1];
-    }
+    AxisOrder order{Adjacency<OrderEdge>(maps.size(), [&](auto add) {
+        for (const OrderEdge& edge : edges) {
+            add(edge.before, edge);
+        }
+    })};
     LoopCutter(maps, axis, order, wraps).cut();
     return order;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
-#include "world/world.h"
+#include "world/adjacency.h"
+#include "world/worldtypes.h"
 
 #include <cstdint>
 #include <vector>
@@ -22,12 +23,17 @@ struct OrderEdge {
 };
 
 struct AxisOrder {
-    std::vector<OrderEdge> edges; // by before, then after
-    std::vector<std::uint32_t>
-        firstOut; // the edges of map m lie from firstOut[m] to firstOut[m + 1]
+    Adjacency<OrderEdge> edges; // by before, then after
 
     template <typename Action> void forEachKeptEdge(Action action) const {
-        for (const OrderEdge& edge : edges) {
+        for (const OrderEdge& edge : edges.edges()) {
+            if (!edge.cut) {
+                action(edge);
+            }
+        }
+    }
+    template <typename Action> void forEachKeptEdgeOf(Index map, Action action) const {
+        for (const OrderEdge& edge : edges.from(map)) {
             if (!edge.cut) {
                 action(edge);
             }
@@ -42,9 +48,8 @@ struct AxisOrder {
 // in name order: the same for every listing of the folder.
 AxisOrder orderAlong(const std::vector<WorldMap>& maps, Axis axis, std::vector<Finding>& wraps);
 
-// The strongly connected components of a graph given by its edges (as first-out offsets and
-// targets): each node's component, numbered in the order Tarjan's algorithm completes them.
-std::vector<std::uint32_t> componentsOf(const std::vector<std::uint32_t>& firstOut,
-                                        const std::vector<std::uint32_t>& targets);
+// The strongly connected components of a graph whose edges are the nodes they lead to: each
+// node's component, numbered in the order Tarjan's algorithm completes them.
+std::vector<Index> componentsOf(const Adjacency<Index>& graph);
 
 } // namespace tovren

@@ -1,7 +1,6 @@
 #include "world/chains.h"
 
 #include <algorithm>
-#include <numeric>
 
 namespace tovren {
 
@@ -10,15 +9,6 @@ namespace {
 // Knots larger than this are left parted: joining again costs the square of a knot's size, and
 // a world has such knots only by mistake.
 constexpr std::size_t largestKnotToTie = 2000;
-
-template <typename Action>
-void forEachKeptEdgeOf(const AxisOrder& order, Index map, Action action) {
-    for (Index at = order.firstOut[map]; at < order.firstOut[map + 1]; ++at) {
-        if (!order.edges[at].cut) {
-            action(order.edges[at]);
-        }
-    }
-}
 
 // Joins the maps of one knot, each alone now, into chains again where that ties no new knot:
 // two groups may become one only where neither comes before the other in `across`.
@@ -44,7 +34,7 @@ public:
     void tie(Chains& chains, const AxisOrder& chained) {
         for (const bool mutual : {true, false}) {
             for (const Index map : maps_) {
-                forEachKeptEdgeOf(chained, map, [&](const OrderEdge& edge) {
+                chained.forEachKeptEdgeOf(map, [&](const OrderEdge& edge) {
                     if (edge.mutual == mutual && localOf_[edge.after] != noMap) {
                         tryToJoin(chains, edge.before, edge.after);
                     }
@@ -91,7 +81,7 @@ private:
             waiting.pop_back();
             for (const Index map : members_[at]) {
                 bool found = false;
-                forEachKeptEdgeOf(across_, map, [&](const OrderEdge& edge) {
+                across_.forEachKeptEdgeOf(map, [&](const OrderEdge& edge) {
                     if (found || localOf_[edge.after] == noMap) {
                         return;
                     }
@@ -153,15 +143,12 @@ void keepGroupsInOrder(Chains& chains, const AxisOrder& chained, const AxisOrder
     });
     std::sort(edges.begin(), edges.end());
     edges.erase(std::unique(edges.begin(), edges.end()), edges.end());
-    std::vector<Index> firstOut(groups.count() + 1, 0);
-    std::vector<Index> targets;
-    targets.reserve(edges.size());
-    for (const auto& [from, to] : edges) {
-        ++firstOut[from + 1];
-        targets.push_back(to);
-    }
-    std::partial_sum(firstOut.begin(), firstOut.end(), firstOut.begin());
-    const std::vector<Index> component = componentsOf(firstOut, targets);
+    const std::vector<Index> component =
+        componentsOf(Adjacency<Index>(groups.count(), [&](auto add) {
+            for (const auto& [from, to] : edges) {
+                add(from, to);
+            }
+        }));
 
     // A knot: a component of more than one group, or a group that comes before itself.
     std::vector<Index> size(groups.count(), 0);

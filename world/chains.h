@@ -2,14 +2,10 @@
 
 #include "world/axisorder.h"
 
-#include <cstdint>
-#include <limits>
+#include <cstddef>
 #include <vector>
 
 namespace tovren {
-
-using Index = std::uint32_t;
-inline constexpr Index noMap = std::numeric_limits<Index>::max();
 
 // Maps joined one after another by straight links: a row, joined by links right and left, or
 // a column, joined by links down and up. Each map has at most one map before it and one after.

@@ -9,32 +9,16 @@ namespace tovren {
 
 namespace {
 
-// Edges by the group they leave (or, backwards, by the group they reach).
-class Adjacency {
-public:
-    Adjacency(std::size_t count, const std::vector<std::pair<Index, Index>>& edges, bool backwards)
-        : first_(count + 1, 0), to_(edges.size()) {
-        for (const auto& [from, to] : edges) {
-            ++first_[(backwards ? to : from) + 1];
+// The groups each group comes before, by the pairs (before, after); or, backwards, the groups
+// each comes after.
+Adjacency<Index> groupsBeside(std::size_t count, const std::vector<std::pair<Index, Index>>& edges,
+                              bool backwards) {
+    return Adjacency<Index>(count, [&](auto add) {
+        for (const auto& [before, after] : edges) {
+            backwards ? add(after, before) : add(before, after);
         }
-        std::partial_sum(first_.begin(), first_.end(), first_.begin());
-        std::vector<Index> next(first_.begin(), first_.end() - 1);
-        for (const auto& [from, to] : edges) {
-            to_[next[backwards ? to : from]++] = backwards ? from : to;
-        }
-    }
-
-    template <typename Action> void forEach(Index group, Action action) const {
-        for (Index at = first_[group]; at < first_[group + 1]; ++at) {
-            action(to_[at]);
-        }
-    }
-    bool any(Index group) const { return first_[group] != first_[group + 1]; }
-
-private:
-    std::vector<Index> first_;
-    std::vector<Index> to_;
-};
+    });
+}
 
 // A stretch of one region's rows (or columns) and the group last met there by the sweep.
 struct Stretch {
@@ -66,17 +50,18 @@ AxisLayout::AxisLayout(Groups groups, const AxisOrder& order,
     }
 
     const std::vector<Index> sorted = topologicalOrder();
-    const Adjacency after(groups_.count(), order_, false);
+    const Adjacency<Index> after = groupsBeside(groups_.count(), order_, false);
     std::vector<long long> fromStart(groups_.count(), 0);
     std::vector<long long> toEnd(groups_.count(), 0);
     for (const Index group : sorted) {
-        after.forEach(group, [&](Index next) {
+        for (const Index next : after.from(group)) {
             fromStart[next] = std::max(fromStart[next], fromStart[group] + 1);
-        });
+        }
     }
     for (auto group = sorted.rbegin(); group != sorted.rend(); ++group) {
-        after.forEach(
-            *group, [&](Index next) { toEnd[*group] = std::max(toEnd[*group], toEnd[next] + 1); });
+        for (const Index next : after.from(*group)) {
+            toEnd[*group] = std::max(toEnd[*group], toEnd[next] + 1);
+        }
     }
     std::vector<Index> byGuess(groups_.count());
     std::iota(byGuess.begin(), byGuess.end(), Index{0});
@@ -96,7 +81,7 @@ std::vector<Index> AxisLayout::topologicalOrder() const {
     for (const auto& edge : order_) {
         ++waitingFor[edge.second];
     }
-    const Adjacency after(groups_.count(), order_, false);
+    const Adjacency<Index> after = groupsBeside(groups_.count(), order_, false);
     std::vector<Index> sorted;
     sorted.reserve(groups_.count());
     for (Index group = 0; group < groups_.count(); ++group) {
@@ -105,11 +90,11 @@ std::vector<Index> AxisLayout::topologicalOrder() const {
         }
     }
     for (std::size_t at = 0; at < sorted.size(); ++at) {
-        after.forEach(sorted[at], [&](Index next) {
+        for (const Index next : after.from(sorted[at])) {
             if (--waitingFor[next] == 0) {
                 sorted.push_back(next);
             }
-        });
+        }
     }
     return sorted;
 }
@@ -169,8 +154,8 @@ std::vector<std::pair<Index, Index>> AxisLayout::inTheWay(const AxisLayout& othe
 bool AxisLayout::compactBeside(const AxisLayout& other) {
     std::vector<std::pair<Index, Index>> edges = inTheWay(other);
     edges.insert(edges.end(), order_.begin(), order_.end());
-    const Adjacency before(groups_.count(), edges, true);
-    const Adjacency after(groups_.count(), edges, false);
+    const Adjacency<Index> before = groupsBeside(groups_.count(), edges, true);
+    const Adjacency<Index> after = groupsBeside(groups_.count(), edges, false);
     std::vector<Index> sorted(groups_.count());
     std::iota(sorted.begin(), sorted.end(), Index{0});
     std::sort(sorted.begin(), sorted.end(),
@@ -180,14 +165,16 @@ bool AxisLayout::compactBeside(const AxisLayout& other) {
     // that order finds the longest way to each group, and one back moves groups on.
     std::vector<long long> places(groups_.count(), 0);
     for (const Index group : sorted) {
-        before.forEach(group, [&](Index previous) {
+        for (const Index previous : before.from(group)) {
             places[group] = std::max(places[group], places[previous] + 1);
-        });
+        }
     }
     for (auto group = sorted.rbegin(); group != sorted.rend(); ++group) {
-        if (linksOut_[*group] > linksIn_[*group] && after.any(*group)) {
+        if (linksOut_[*group] > linksIn_[*group] && after.anyFrom(*group)) {
             long long room = std::numeric_limits<long long>::max();
-            after.forEach(*group, [&](Index next) { room = std::min(room, places[next] - 1); });
+            for (const Index next : after.from(*group)) {
+                room = std::min(room, places[next] - 1);
+            }
             places[*group] = std::max(places[*group], room);
         }
     }

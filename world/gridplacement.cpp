@@ -1,5 +1,6 @@
 #include "world/gridplacement.h"
 
+#include "world/adjacency.h"
 #include "world/findingtext.h"
 
 #include <algorithm>
@@ -26,22 +27,14 @@ struct Edge {
 
 class GridLayout {
 public:
-    // Every map's links both ways, in one array: a map's edges lie from first_[map] on.
-    explicit GridLayout(std::vector<WorldMap>& maps) : maps_(maps), first_(maps.size() + 1, 0) {
-        forEachLink([&](std::size_t from, Direction, std::size_t to) {
-            ++first_[from + 1];
-            ++first_[to + 1];
-        });
-        for (std::size_t index = 1; index < first_.size(); ++index) {
-            first_[index] += first_[index - 1];
-        }
-        edges_.resize(first_.back());
-        std::vector<std::size_t> next(first_.begin(), first_.end() - 1);
-        forEachLink([&](std::size_t from, Direction direction, std::size_t to) {
-            edges_[next[from]++] = {to, direction, 1};
-            edges_[next[to]++] = {from, direction, -1};
-        });
-    }
+    // Every map's links, seen from both ends.
+    explicit GridLayout(std::vector<WorldMap>& maps)
+        : maps_(maps), edges_(maps.size(), [&](auto add) {
+              forEachLink([&](std::size_t from, Direction direction, std::size_t to) {
+                  add(from, Edge{to, direction, 1});
+                  add(to, Edge{from, direction, -1});
+              });
+          }) {}
 
     std::vector<Finding> place(std::size_t& regionCount) {
         regionCount = 0;
@@ -59,8 +52,7 @@ public:
 
 private:
     std::vector<WorldMap>& maps_;
-    std::vector<std::size_t> first_;
-    std::vector<Edge> edges_;
+    Adjacency<Edge> edges_;
     std::set<std::size_t> unplaced_;
     std::set<std::pair<std::size_t, std::size_t>> toldPairs_;
     std::vector<Finding> findings_;
@@ -72,8 +64,7 @@ private:
         while (!waiting.empty()) {
             const std::size_t from = waiting.front();
             waiting.pop_front();
-            for (std::size_t at = first_[from]; at < first_[from + 1]; ++at) {
-                const Edge& edge = edges_[at];
+            for (const Edge& edge : edges_.from(from)) {
                 const Cell wanted = step(*maps_[from].cell, edge.direction, edge.sign);
                 WorldMap& other = maps_[edge.other];
                 if (other.region == 0) {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "world/world.h"
+#include "world/worldtypes.h"
 
 #include <vector>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "world.h"
+#include "worldtypes.h"
 
 #include <optional>
 #include <string>

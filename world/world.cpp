@@ -144,20 +144,4 @@ World worldOf(ReadMaps read, LayoutRule layout) {
     return world;
 }
 
-const char* findingKindName(FindingKind kind) {
-    switch (kind) {
-    case FindingKind::OneWay:
-        return "one-way";
-    case FindingKind::Dangling:
-        return "dangling";
-    case FindingKind::Unreadable:
-        return "unreadable";
-    case FindingKind::Wrap:
-        return "wrap";
-    case FindingKind::Overlap:
-        break;
-    }
-    return "overlap";
-}
-
 } // namespace tovren

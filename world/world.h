@@ -1,98 +1,10 @@
 #pragma once
 
-#include "../linkstore/filefailure.h"
-#include "../linkstore/linkrecord.h"
-#include "direction.h"
-#include "worldapi.h"
+#include "worldtypes.h"
 
-#include <array>
-#include <cstddef>
-#include <optional>
-#include <stdexcept>
 #include <string>
-#include <vector>
 
 namespace tovren {
-
-// A place on the picture of the world, counted in cells: right is x + 1, down is y + 1.
-struct Cell {
-    long long x = 0;
-    long long y = 0;
-    bool operator==(const Cell&) const = default;
-};
-
-// One map of the world: a link file of the folder, or one outside it that a link reaches.
-struct WorldMap {
-    std::string name;                   // as typed into Tovren's map name field, UTF-8 for showing
-    std::string linkText;               // what a neighbour field holds to lead here
-    std::string path;                   // of its link file
-    std::optional<LinkRecord> links;    // none when the file cannot be loaded
-    std::optional<FileFailure> failure; // why it cannot
-    // The map each direction leads to, as an index into World::maps; none where the text is
-    // empty or names no link file.
-    std::array<std::optional<std::size_t>, 4> neighbours;
-    std::optional<Cell> cell; // none where the grid gives it no cell of its own
-    std::size_t region = 0;   // counted from 1; maps joined by links, directly or not, share one
-
-    // The neighbour text of one direction; empty when the file cannot be loaded.
-    const std::string& text(Direction direction) const {
-        static const std::string none;
-        return links ? textOf(*links, direction) : none;
-    }
-    std::optional<std::size_t> neighbour(Direction direction) const {
-        return neighbours[static_cast<std::size_t>(direction)];
-    }
-};
-
-enum class FindingKind { OneWay, Dangling, Unreadable, Wrap, Overlap };
-enum class Severity { Error, Warning };
-
-// Something wrong with the world, for people: the map it is about, the direction and the
-// neighbour text where it has them, and a sentence.
-struct Finding {
-    FindingKind kind;
-    std::string map;
-    std::optional<Direction> direction;
-    std::optional<std::string> target;
-    std::string message;
-
-    Severity severity() const {
-        return kind == FindingKind::Overlap || kind == FindingKind::Wrap ? Severity::Warning
-                                                                         : Severity::Error;
-    }
-};
-
-// How the maps are laid out on the picture.
-// - ByDirection: a link says on which side a map lies, not how far: where A leads right to B,
-//   B's cell is right of A's (x greater), and so on; every map of a region gets a cell of its
-//   own, as many links as can be are straight, and only a loop of links that leads back to
-//   where it started (a world that wraps around) is cut, and told as a wrap.
-// - Grid: every map is one screen of one size, so each link is one step: right is x + 1, down
-//   y + 1, from the first map of each region by name at 0, 0. Maps that would fall on one cell,
-//   or need two, get no cell and are told as overlaps.
-enum class LayoutRule { ByDirection, Grid };
-
-struct World {
-    std::string folder;            // absolute, UTF-8 for showing
-    std::vector<WorldMap> maps;    // sorted by name
-    std::vector<Finding> findings; // errors first, then by map name and up, down, left, right
-    std::size_t regionCount = 0;
-    LayoutRule layout = LayoutRule::ByDirection;
-
-    std::size_t count(Severity severity) const {
-        std::size_t counted = 0;
-        for (const Finding& finding : findings) {
-            counted += finding.severity() == severity ? 1 : 0;
-        }
-        return counted;
-    }
-};
-
-// The folder itself cannot be listed: it does not exist, is a file, or may not be read.
-class TOVREN_WORLD_API FolderFailure : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
 
 // Reads every link file of the folder (not its subfolders) through the link file store, as
 // Tovren's Load reads it, follows every neighbour text as Load would resolve it, lays the maps
@@ -101,8 +13,5 @@ public:
 // FolderFailure when the folder cannot be listed.
 TOVREN_WORLD_API World readWorld(const std::string& folder,
                                  LayoutRule layout = LayoutRule::ByDirection);
-
-// "one-way", "dangling", "unreadable", "wrap" or "overlap".
-TOVREN_WORLD_API const char* findingKindName(FindingKind kind);
 
 } // namespace tovren

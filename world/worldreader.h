@@ -1,7 +1,7 @@
 #pragma once
 
 #include "world/hostfolder.h"
-#include "world/world.h"
+#include "world/worldtypes.h"
 
 #include <cstddef>
 #include <map>

@@ -4,7 +4,7 @@
 #include "linkstore/linkfile.h"
 
 #include "linkstore/hostcodepage.h"
-#include "world/world.h"
+#include "world/worldtypes.h"
 
 #include <cerrno>
 #include <climits>

@@ -5,7 +5,7 @@
 #include "linkstore/linkfile.h"
 
 #include "linkstore/windows/widetext.h"
-#include "world/world.h"
+#include "world/worldtypes.h"
 
 #include <windows.h>
 
