@@ -3,9 +3,10 @@
 map in the middle, which 4 maps lead to, is renamed and renamed back by `tovren-world rename
 --write`, timed whole, and again with every sync made a no-op by eatmydata: the time of its own
 work, without the device's. Beside them, the dry run (`rename` without --write) and `check
---json` on the same world, and, counted by strace, the dry run's opens of link files (each file
-once) and the syncs of one rename. Medians, the files in the page cache.
-Usage: rename_bench.py TOVREN_WORLD [RUNS]"""
+--json` on the same world, the floor of loading every link file through the store (read_folder
+--store), and, counted by strace, the dry run's opens of link files (each file once) and the
+syncs of one rename. Medians, the files in the page cache.
+Usage: rename_bench.py TOVREN_WORLD READ_FOLDER [RUNS]"""
 import os
 import re
 import statistics
@@ -16,8 +17,8 @@ import time
 
 from worlds import make_grid
 
-tool = sys.argv[1]
-runs = int(sys.argv[2]) if len(sys.argv) > 2 else 7
+tool, floor = sys.argv[1], sys.argv[2]
+runs = int(sys.argv[3]) if len(sys.argv) > 3 else 7
 
 
 def timed(command):
@@ -47,13 +48,13 @@ def link_opens(command):
 
 
 print(f"{'maps':>8} {'rename ms':>10} {'no sync ms':>11} {'syncs':>6} {'dry run ms':>11} "
-      f"{'check ms':>9} {'opens':>7}")
+      f"{'check ms':>9} {'floor ms':>9} {'opens':>7}")
 for width, height in ((40, 25), (100, 100), (400, 250)):
     with tempfile.TemporaryDirectory() as folder:
         make_grid(folder, width, height)
         old, new = f"m{width // 2}_{height // 2}", "forest"
         subprocess.run([tool, "check", folder], stdout=subprocess.DEVNULL, check=False)
-        renames, unsynced, dry, checks = [], [], [], []
+        renames, unsynced, dry, checks, floors = [], [], [], [], []
         for _ in range(runs):  # renamed and renamed back: the same rename each time
             renames.append(timed([tool, "rename", old, new, "--write", folder]))
             timed([tool, "rename", new, old, "--write", folder])
@@ -61,10 +62,11 @@ for width, height in ((40, 25), (100, 100), (400, 250)):
             timed([tool, "rename", new, old, "--write", folder])
             dry.append(timed([tool, "rename", old, new, folder]))
             checks.append(timed([tool, "check", "--json", folder]))
+            floors.append(timed([floor, "--store", folder]))
         syncs = traced([tool, "rename", old, new, "--write", folder], "fsync,fdatasync")
         timed([tool, "rename", new, old, "--write", folder])
         opens = link_opens([tool, "rename", old, new, folder])
         print(f"{width * height:>8} {statistics.median(renames) * 1e3:>10.1f} "
               f"{statistics.median(unsynced) * 1e3:>11.1f} {sum(syncs.values()):>6} "
               f"{statistics.median(dry) * 1e3:>11.1f} {statistics.median(checks) * 1e3:>9.1f} "
-              f"{opens:>7}")
+              f"{statistics.median(floors) * 1e3:>9.1f} {opens:>7}")

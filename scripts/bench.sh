@@ -57,7 +57,7 @@ bench/world_bench.py "$build/worldtool/tovren-world" "$build/bench/read_folder"
 
 echo
 echo "== A map's rename at size: tovren-world rename --write, with and without its syncs"
-bench/rename_bench.py "$build/worldtool/tovren-world"
+bench/rename_bench.py "$build/worldtool/tovren-world" "$build/bench/read_folder"
 
 echo
 echo "== The editor's server at size: tovren-world edit over HTTP"

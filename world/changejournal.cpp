@@ -72,9 +72,11 @@ public:
             length = length * 10 + static_cast<std::size_t>(rest_[digits] - '0');
             ++digits;
         }
+        // One way to write each count: no zero before its digits.
+        const bool leadingZero = digits > 1 && rest_.front() == '0';
         rest_.remove_prefix(digits);
         expect(':');
-        if (digits == 0 || length > rest_.size()) {
+        if (digits == 0 || leadingZero || length > rest_.size()) {
             throw Torn{};
         }
         std::string text(rest_.substr(0, length));
