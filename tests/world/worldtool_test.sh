@@ -309,18 +309,21 @@ for command in "rename $old forest --also .tmx,.png --write" "remove $old --writ
     ((step > 5)) || fail "$command: only $step steps"
 done
 
-echo "-- rename killed at random moments: never a new dangling link, finished alike"
-for attempt in $(seq 1 12); do
+echo "-- rename and remove killed at random moments: never a new dangling link, finished alike"
+for attempt in $(seq 1 16); do
     rm -rf cut && cp -a base cut
-    "$tool" rename "$old" forest --also .tmx,.png --write cut >/dev/null &
+    if ((attempt % 2)); then command="rename $old forest --also .tmx,.png" result=done; else
+        command="remove $old" result=removed; fi
+    # shellcheck disable=SC2086 # the command's words
+    "$tool" $command --write cut >/dev/null &
     sleep "$(printf '0.%03d' $((RANDOM % 50)))" # within the tens of milliseconds it takes
     kill -9 $! 2>/dev/null || true
     wait $! 2>/dev/null || true
     "$tool" check --json cut >"$scratch/out" 2>/dev/null || true
     ! grep -E '"kind": ?"(dangling|unreadable)"' "$scratch/out" | grep -q -v -F '"target":"nowhere"' || fail "killed ($attempt): a link dangles"
     "$tool" check --finish cut >/dev/null 2>&1 || true
-    [[ ! -e cut/.tovren-world.journal ]] && [[ "$(tree cut)" == "$(tree done)" || "$(tree cut)" == "$(tree base)" ]] ||
-        fail "killed ($attempt): finished otherwise"
+    [[ ! -e cut/.tovren-world.journal ]] && [[ "$(tree cut)" == "$(tree $result)" || "$(tree cut)" == "$(tree base)" ]] ||
+        fail "killed ($attempt, $command): finished otherwise"
 done
 
 echo "-- a held file changes nothing; two changes in one folder wait for one another"
