@@ -58,12 +58,14 @@ private:
         }
         if (!target) {
             const auto failure = read_.danglingFailures.find({index, direction});
+            std::optional<std::string> suggestion = suggestionFor(text);
+            std::string message = danglingLink(map.name, direction, text,
+                                               failure != read_.danglingFailures.end()
+                                                   ? std::optional(failure->second)
+                                                   : std::nullopt,
+                                               suggestion);
             findings.push_back({FindingKind::Dangling, map.name, direction, text,
-                                danglingLink(map.name, direction, text,
-                                             failure != read_.danglingFailures.end()
-                                                 ? std::optional(failure->second)
-                                                 : std::nullopt,
-                                             suggestionFor(text))});
+                                std::move(message), std::move(suggestion)});
             return;
         }
         const WorldMap& far = read_.maps[*target];

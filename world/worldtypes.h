@@ -57,6 +57,9 @@ struct Finding {
     std::optional<Direction> direction;
     std::optional<std::string> target;
     std::string message;
+    // Dangling: the map whose name differs from the target only in letter case or in blanks
+    // around it, which the message asks about.
+    std::optional<std::string> suggestion = std::nullopt;
 
     Severity severity() const {
         return kind == FindingKind::Overlap || kind == FindingKind::Wrap ? Severity::Warning

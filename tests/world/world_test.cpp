@@ -3,6 +3,7 @@
 #include "linkstore/linkfile.h"
 #include "support/childprocess.h"
 #include "support/temporarydirectory.h"
+#include "world/findingmends.h"
 #include "world/world.h"
 
 #include <chrono>
@@ -27,16 +28,24 @@ protected:
 
     World world() { return readWorld(directory.path()); }
 
-    // Each finding as "kind map direction target", in the order given.
+    // Each finding as "kind map direction target", in the order given, and what mends it, if
+    // anything, as "=> label: map up,down,left,right", the record it saves.
     static std::vector<std::string> findings(const World& world) {
         std::vector<std::string> told;
-        for (const Finding& finding : world.findings) {
+        const std::vector<std::optional<FindingMend>> mends = findingMends(world);
+        for (std::size_t at = 0; at < world.findings.size(); ++at) {
+            const Finding& finding = world.findings[at];
             std::string line = std::string(findingKindName(finding.kind)) + " " + finding.map;
             if (finding.direction) {
                 line += " " + std::string(directionName(*finding.direction));
             }
             if (finding.target) {
                 line += " " + *finding.target;
+            }
+            if (const std::optional<FindingMend>& mend = mends.at(at)) {
+                const LinkRecord& links = *mend->saves.at(0).links;
+                line += " => " + mend->label + ": " + mend->saves[0].map + " " + links.up + "," +
+                        links.down + "," + links.left + "," + links.right;
             }
             told.push_back(line);
         }
@@ -74,21 +83,32 @@ TEST_F(WorldOfMaps, shouldTellOneWayLinksThatLeadNowhereOrElsewhereBack) {
     map("b", {"", "", "c", ""}); // back to another map
     map("c", {"", "", "", ""});  // b leads left to c: c leads nowhere right
     map("d", {"d", "", "", ""}); // to itself one way only
+    map("e", {"", "c", "", ""}); // c leads nowhere up either: a second mend of c
+    map("x", {"", "", "", "z"}); // x and y both want z's way left
+    map("y", {"", "", "", "z"});
+    map("z", {"", "", "", ""});
     const World world = this->world();
-    EXPECT_EQ(findings(world), (std::vector<std::string>{"one-way a right b", "one-way b left c",
-                                                         "one-way d up d"}));
+    // Each mend changes its one field, from the record as read.
+    EXPECT_EQ(findings(world),
+              (std::vector<std::string>{"one-way a right b",
+                                        "one-way b left c => Make it lead back: c ,,,b",
+                                        "one-way d up d => Make it lead back: d d,d,,",
+                                        "one-way e down c => Make it lead back: c e,,,",
+                                        "one-way x right z", "one-way y right z"}));
+    EXPECT_EQ(findingMends(world)[1]->saves[0].expect, named(world, "c").links);
     EXPECT_EQ(world.findings[0].message, "a leads right to b, but b leads left to c");
     EXPECT_EQ(world.findings[1].message, "b leads left to c, but c leads nowhere right");
-    EXPECT_EQ(world.count(Severity::Error), 3U);
+    EXPECT_EQ(world.count(Severity::Error), 6U);
 }
 
 TEST_F(WorldOfMaps, shouldTellDanglingLinksAndSuggestANameThatDiffersInCaseOrBlanks) {
     map("map4", {"Map9", " map9 ", "map7", ""});
     map("map9", {"", "", "", ""});
     const World world = this->world();
-    EXPECT_EQ(findings(world),
-              (std::vector<std::string>{"dangling map4 up Map9", "dangling map4 down  map9 ",
-                                        "dangling map4 left map7"}));
+    EXPECT_EQ(findings(world), (std::vector<std::string>{
+                                   "dangling map4 up Map9 => Take map9: map4 map9, map9 ,map7,",
+                                   "dangling map4 down  map9  => Take map9: map4 Map9,map9,map7,",
+                                   "dangling map4 left map7"}));
     EXPECT_EQ(world.findings[0].message,
               "map4 leads up to Map9, which has no link file; did you mean map9?");
     EXPECT_EQ(world.findings[1].message,
@@ -105,7 +125,9 @@ TEST_F(WorldOfMaps, shouldFollowTextsIntoOtherFoldersAsLoadResolvesThem) {
     saveLinkFile(linkFilePath(maps, "../cave/deep"), {"sub/../hub", "", "", ""});
     const World world = readWorld(maps);
     // "./hub" is hub itself: a one-way link to itself; the others lead back, however spelt.
-    EXPECT_EQ(findings(world), (std::vector<std::string>{"one-way hub left ./hub"}));
+    EXPECT_EQ(findings(world),
+              (std::vector<std::string>{"one-way hub left ./hub => Make it lead back: hub "
+                                        "sub/north,../cave/deep,./hub,hub"}));
     ASSERT_EQ(world.maps.size(), 3U);
     // One column, top to bottom.
     EXPECT_EQ(named(world, "sub/north").cell, (Cell{0, 0}));

@@ -60,8 +60,10 @@ assert kinds == [("one-way", "error", "map3", "right", "map1"),
                  ("dangling", "error", "map4", "up", "Map9"),
                  ("unreadable", "error", "short", None, None),
                  ("wrap", "warning", "map3", "right", "map1")], kinds
-assert all(set(f) == {"kind", "severity", "map", "direction", "target", "message"}
+assert all(set(f) == {"kind", "severity", "map", "direction", "target", "message", "mend"}
            for f in document["findings"])
+mends = [f["mend"] and (f["mend"]["label"], f["mend"]["saves"][0]["map"]) for f in document["findings"]]
+assert mends == [("Make it lead back", "map1"), ("Take map9", "map4"), None, None], mends
 PYTHON
 
 echo "-- warnings fail only a strict check; a sound world passes"

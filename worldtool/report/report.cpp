@@ -1,5 +1,7 @@
 #include "worldtool/report/report.h"
 
+#include "world/findingmends.h"
+
 #include <exception>
 #include <nlohmann/json.hpp>
 #include <ostream>
@@ -74,14 +76,40 @@ private:
     }
 };
 
-json findingJson(const Finding& finding) {
+json recordJson(const std::optional<LinkRecord>& record) {
+    if (!record) {
+        return nullptr;
+    }
+    json object = json::object();
+    for (const Direction direction : allDirections) {
+        object[std::string(directionName(direction))] = textOf(*record, direction);
+    }
+    return object;
+}
+
+// The saves of a mend as a page sends them to the editor's server.
+json mendJson(const std::optional<FindingMend>& mend) {
+    if (!mend) {
+        return nullptr;
+    }
+    json saves = json::array();
+    for (const MapSave& save : mend->saves) {
+        saves.push_back({{"map", save.map},
+                         {"expect", recordJson(save.expect)},
+                         {"links", recordJson(save.links)}});
+    }
+    return {{"label", mend->label}, {"saves", std::move(saves)}};
+}
+
+json findingJson(const Finding& finding, const std::optional<FindingMend>& mend) {
     return {{"kind", findingKindName(finding.kind)},
             {"severity", severityName(finding.severity())},
             {"map", finding.map},
             {"direction", finding.direction ? json(std::string(directionName(*finding.direction)))
                                             : json(nullptr)},
             {"target", nullOr(finding.target)},
-            {"message", finding.message}};
+            {"message", finding.message},
+            {"mend", mendJson(mend)}};
 }
 
 } // namespace
@@ -142,8 +170,9 @@ void writeJsonReport(const World& world, std::ostream& out, std::optional<std::u
     out << secondHalf;
     out << (world.maps.empty() ? "],\n" : "\n  ],\n") << "  \"findings\": [";
     const char* separator = "\n    ";
-    for (const Finding& finding : world.findings) {
-        out << separator << dump(findingJson(finding));
+    const std::vector<std::optional<FindingMend>> mends = findingMends(world);
+    for (std::size_t at = 0; at < world.findings.size(); ++at) {
+        out << separator << dump(findingJson(world.findings[at], mends[at]));
         separator = ",\n    ";
     }
     out << (world.findings.empty() ? "]" : "\n  ]");

@@ -1,0 +1,116 @@
+// The pointer on the picture: a click chooses a map, or the link nearest to it; a double-click
+// travels to a map; and a map dragged onto a side of another links the two there, with a ghost
+// of the map and a line on the side it would land on, drawn over the picture while it moves.
+
+import {dropAt, linkAt, sideEnds} from "./geometry.js";
+
+const svgNamespace = "http://www.w3.org/2000/svg";
+
+export class Dragging {
+    constructor({viewport, stage, overlay}, {picture, view, store, saving, panel}) {
+        Object.assign(this, {viewport, overlay, picture, view, store, saving});
+        this.drag = null; // {from, startX, startY, x, y, drop: {target, side} or null, moved}
+        stage.addEventListener("pointerdown", (event) => this.start(event));
+        viewport.addEventListener("pointermove", (event) => this.move(event));
+        viewport.addEventListener("pointerup", () => this.end());
+        viewport.addEventListener("pointercancel", () => this.cancel());
+        viewport.addEventListener("click", (event) => this.chooseLink(event));
+        view.onMove(() => this.draw());
+        stage.addEventListener("dblclick", (event) => {
+            const index = picture.mapAt(event.target);
+            if (index >= 0) { // travel there: the map in the middle, its fields ready
+                store.choose(index, {view: false});
+                view.centreOn(index);
+                panel.focus();
+            }
+        });
+    }
+
+    get dragging() {
+        return this.drag !== null;
+    }
+
+    start(event) {
+        const from = this.picture.mapAt(event.target);
+        if (from < 0 || event.button !== 0) {
+            return;
+        }
+        this.drag = {from, startX: event.clientX, startY: event.clientY, x: event.clientX,
+                     y: event.clientY, drop: null, moved: false};
+        this.viewport.setPointerCapture(event.pointerId);
+        event.preventDefault();
+    }
+
+    move(event) {
+        const drag = this.drag;
+        if (!drag) {
+            return;
+        }
+        drag.x = event.clientX;
+        drag.y = event.clientY;
+        drag.moved = drag.moved || Math.hypot(drag.x - drag.startX, drag.y - drag.startY) > 5;
+        if (drag.moved) {
+            drag.drop = dropAt(this.picture.rects, drag.from, this.view.pictureAt(drag.x, drag.y));
+            this.draw();
+        }
+    }
+
+    end() {
+        const drag = this.drag;
+        if (!drag) {
+            return;
+        }
+        this.cancel();
+        if (!drag.moved) {
+            this.store.choose(drag.from, {focus: true, view: false});
+        } else if (drag.drop) {
+            this.saving.link(drag.from, drag.drop.target, drag.drop.side);
+        }
+    }
+
+    cancel() {
+        this.drag = null;
+        this.draw();
+    }
+
+    // A click beside the maps: the link nearest to it, if one is near.
+    chooseLink(event) {
+        if (this.picture.mapAt(event.target) >= 0 || !this.store.world) {
+            return;
+        }
+        const point = this.view.pictureAt(event.clientX, event.clientY);
+        const link = linkAt(this.picture.links(), point, 8 / this.view.transform().k);
+        if (link) {
+            const name = this.store.world.maps[link.map].name;
+            this.store.choose(link.map, {view: false, link: {map: name, direction: link.direction}});
+        }
+    }
+
+    // The ghost of the map dragged, under the pointer, and the side it would land on.
+    draw() {
+        this.overlay.replaceChildren();
+        const drag = this.drag;
+        if (!drag || !drag.moved) {
+            return;
+        }
+        const t = this.view.transform();
+        const from = this.picture.rects[drag.from];
+        const bounds = this.viewport.getBoundingClientRect();
+        this.shape("rect", {class: "ghost", x: drag.x - bounds.left - from.width * t.k / 2,
+                            y: drag.y - bounds.top - from.height * t.k / 2,
+                            width: from.width * t.k, height: from.height * t.k});
+        if (drag.drop) {
+            const [[x1, y1], [x2, y2]] = sideEnds(this.picture.rects[drag.drop.target], drag.drop.side);
+            this.shape("line", {class: "target", x1: t.applyX(x1), y1: t.applyY(y1),
+                                x2: t.applyX(x2), y2: t.applyY(y2)});
+        }
+    }
+
+    shape(name, attributes) {
+        const element = document.createElementNS(svgNamespace, name);
+        for (const [attribute, value] of Object.entries(attributes)) {
+            element.setAttribute(attribute, value);
+        }
+        this.overlay.append(element);
+    }
+}

@@ -1,0 +1,88 @@
+// The view of the picture: panning and zooming with d3-zoom 1.8 (Debian's node-d3-zoom, the
+// global d3, whose listeners find their event in d3.event), fitting the whole world in, and
+// bringing a map into sight. The stage holding the picture is moved by a CSS transform; at rest
+// it is drawn again at the scale it is seen at, sharp.
+
+import {fitted, viewOnto} from "./geometry.js";
+
+export class Viewport {
+    constructor({viewport, stage}, picture, store) {
+        this.element = viewport;
+        this.picture = picture;
+        this.movedListeners = [];
+        let settling = null;
+        this.zoom = d3.zoom()
+            .scaleExtent([0.005, 4])
+            .filter(() => {
+                const event = d3.event; // a map's box is dragged, not the picture
+                return event.type === "wheel" || (!event.button && picture.mapAt(event.target) < 0);
+            })
+            .on("zoom", () => {
+                const {x, y, k} = d3.event.transform;
+                stage.classList.add("moving");
+                stage.style.transform = `translate(${x}px, ${y}px) scale(${k})`;
+                stage.classList.toggle("far", k < 0.3);
+                this.movedListeners.forEach((moved) => moved());
+                clearTimeout(settling);
+                settling = setTimeout(() => stage.classList.remove("moving"), 200);
+            });
+        this.view = d3.select(viewport);
+        this.view.call(this.zoom).on("dblclick.zoom", null);
+        store.on("shown", ({first}) => first && this.fit(false)); // with the page laid out
+        store.on("choice", ({view}) => view && this.bringIntoView(store.chosenIndex()));
+    }
+
+    // `moved()` is called whenever the view changes.
+    onMove(moved) {
+        this.movedListeners.push(moved);
+    }
+
+    // The view as {x, y, k}: a picture point p is seen at p * k + (x, y).
+    transform() {
+        return d3.zoomTransform(this.element);
+    }
+
+    size() {
+        return {width: this.element.clientWidth, height: this.element.clientHeight};
+    }
+
+    moveTo({x, y, k}, duration = 250) {
+        const to = d3.zoomIdentity.translate(x, y).scale(k);
+        (duration ? this.view.transition().duration(duration) : this.view).call(this.zoom.transform, to);
+    }
+
+    fit(animated = true) {
+        this.moveTo(fitted(this.picture.size(), this.size()), animated ? 250 : 0);
+    }
+
+    zoomBy(factor) {
+        this.view.transition().duration(150).call(this.zoom.scaleBy, factor);
+    }
+
+    // Moves the picture by so many pixels on the screen.
+    panBy(dx, dy) {
+        const k = this.transform().k;
+        this.view.call(this.zoom.translateBy, dx / k, dy / k);
+    }
+
+    bringIntoView(index) {
+        const view = index >= 0 ? viewOnto(this.picture.rects[index], this.transform(), this.size()) : null;
+        if (view) {
+            this.moveTo(view);
+        }
+    }
+
+    // The map in the middle of the view, at the scale it is seen at.
+    centreOn(index) {
+        const rect = this.picture.rects[index];
+        this.view.transition().duration(250)
+            .call(this.zoom.translateTo, rect.x + rect.width / 2, rect.y + rect.height / 2);
+    }
+
+    // The picture's point under a point of the page.
+    pictureAt(clientX, clientY) {
+        const bounds = this.element.getBoundingClientRect();
+        const [x, y] = this.transform().invert([clientX - bounds.left, clientY - bounds.top]);
+        return {x, y};
+    }
+}
