@@ -62,6 +62,26 @@ const char* kindInWords(FileFailure::Kind kind) {
     return "File error";
 }
 
+const char* kindName(FileFailure::Kind kind) {
+    switch (kind) {
+    case FileFailure::Kind::FileNotFound:
+        return "FileNotFound";
+    case FileFailure::Kind::PathNotFound:
+        return "PathNotFound";
+    case FileFailure::Kind::BadFileName:
+        return "BadFileName";
+    case FileFailure::Kind::AccessDenied:
+        return "AccessDenied";
+    case FileFailure::Kind::InputPastEndOfFile:
+        return "InputPastEndOfFile";
+    case FileFailure::Kind::WriteFailure:
+        return "WriteFailure";
+    case FileFailure::Kind::OtherFailure:
+        break;
+    }
+    return "OtherFailure";
+}
+
 FileFailure fileFailure(FileFailure::Kind kind, const std::string& path,
                         const std::string& reason) {
     std::string description = std::string(kindInWords(kind)) + ": " + shownPath(path);

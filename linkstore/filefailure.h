@@ -36,4 +36,7 @@ private:
 // The kind's name in words, as it starts a description: "File not found", "Access denied", ...
 TOVREN_LINKSTORE_API const char* kindInWords(FileFailure::Kind kind);
 
+// The kind's name as programs read it: "FileNotFound", "AccessDenied", ..., as in Kind.
+TOVREN_LINKSTORE_API const char* kindName(FileFailure::Kind kind);
+
 } // namespace tovren

@@ -1,7 +1,7 @@
 #include "world/mirror.h"
 
-#include "linkstore/linkfile.h"
 #include "world/findingtext.h"
+#include "world/savetransaction.h"
 
 #include <map>
 
@@ -67,19 +67,21 @@ MirrorPlan planMirror(const World& world) {
 }
 
 std::vector<std::optional<std::string>> applyMirror(const World& world, const MirrorPlan& plan) {
+    // Each mend is a change of its own: one map, whose file must still hold what was read.
     std::vector<std::optional<std::string>> outcomes;
     for (const Mend& mend : plan.mends) {
         const WorldMap& map = world.maps[mend.map];
-        try {
-            if (loadLinkFile(map.path) != *map.links) {
-                outcomes.emplace_back(shownInText(map.name) +
-                                      " changed since the world was read; it was left alone");
-                continue;
-            }
-            saveLinkFile(map.path, mend.links);
+        const SaveResult saved = saveMaps({{{map.name, map.links, mend.links}, map.path}});
+        if (!saved.conflicts.empty()) {
+            const std::optional<FileFailure>& failure = saved.conflicts.front().failure;
+            outcomes.emplace_back(failure ? failure->description()
+                                          : shownInText(map.name) +
+                                                " changed since the world was read; it was left "
+                                                "alone");
+        } else if (const std::optional<FileFailure>& failure = saved.outcomes.front().failure) {
+            outcomes.emplace_back(failure->description());
+        } else {
             outcomes.emplace_back();
-        } catch (const FileFailure& failure) {
-            outcomes.emplace_back(failure.description());
         }
     }
     return outcomes;

@@ -1,6 +1,5 @@
 // tovren-world: checks, draws, exports and mends the world that a folder's link files make.
 // Usage in --help.
-#include "world/world.h"
 #include "worldtool/cli/changecommands.h"
 #include "worldtool/cli/commandline.h"
 #include "worldtool/cli/commands.h"
@@ -12,6 +11,8 @@
 
 namespace {
 
+using namespace tovren;
+
 constexpr const char* folderHelp =
     "The folder of link files, not its subfolders (default: the folder of this program)";
 constexpr const char* gridHelp =
@@ -20,108 +21,107 @@ constexpr const char* gridHelp =
 constexpr const char* finishHelp =
     "First completes a rename or removal in the folder that was cut short";
 
-int run(const std::vector<std::string>& arguments) {
-    using namespace tovren;
-    CLI::App app("Checks, draws, exports and mends the world of maps that a folder's link files "
-                 "make: which map lies past each edge of which.",
-                 "tovren-world");
-    app.set_version_flag("--version", std::string("tovren-world ") + TOVREN_VERSION_TEXT);
-    app.require_subcommand(1);
-    std::function<int()> command;
-
+// Every command's options, and the command the command line chose, run once it is read.
+struct Commands {
     CheckOptions check;
-    CLI::App* checkCommand = app.add_subcommand(
-        "check",
-        "Tells every one-way, dangling and unreadable link and every loop that wraps around");
+    DrawOptions draw;
+    DrawOptions show;
+    ExportOptions exporting;
+    EditOptions edit;
+    bool noBrowser = false;
+    MirrorOptions mirror;
+    RenameOptions rename;
+    RemoveOptions remove;
+    bool finish = false;
+    std::function<int()> chosen;
+
+    // A subcommand that runs `run` when the command line chooses it.
+    CLI::App* add(CLI::App& app, const char* name, const char* help, std::function<int()> run) {
+        CLI::App* command = app.add_subcommand(name, help);
+        command->callback([this, run = std::move(run)] { chosen = run; });
+        return command;
+    }
+};
+
+void addCheckAndDraw(CLI::App& app, Commands& commands) {
+    CheckOptions& check = commands.check;
+    CLI::App* checkCommand = commands.add(
+        app, "check",
+        "Tells every one-way, dangling and unreadable link and every loop that wraps around",
+        [&] { return checkWorld(check); });
     checkCommand->add_flag("--json", check.json, "Writes one JSON document instead of lines");
     checkCommand->add_flag("--strict", check.strict, "Warnings fail the check too");
     checkCommand->add_flag("--grid", check.grid, gridHelp);
     checkCommand->add_option("FOLDER", check.folder, folderHelp);
-    checkCommand->callback([&] {
-        command = [&] {
-            return checkWorld(check);
-        };
-    });
 
-    DrawOptions draw;
-    CLI::App* drawCommand = app.add_subcommand("draw", "Draws the world as an SVG picture");
+    DrawOptions& draw = commands.draw;
+    CLI::App* drawCommand = commands.add(app, "draw", "Draws the world as an SVG picture",
+                                         [&] { return drawWorld(draw); });
     drawCommand->add_option("-o,--output", draw.picture,
                             "The picture's file (default: world.svg in the folder)");
     drawCommand->add_flag("--grid", draw.grid, gridHelp);
     drawCommand->add_option("FOLDER", draw.folder, folderHelp);
-    drawCommand->callback([&] {
-        command = [&] {
-            return drawWorld(draw);
-        };
-    });
 
-    DrawOptions show;
-    CLI::App* showCommand = app.add_subcommand(
-        "show", "Draws the world into world.svg in the folder, opens it and prints the check");
+    DrawOptions& show = commands.show;
+    CLI::App* showCommand = commands.add(
+        app, "show", "Draws the world into world.svg in the folder, opens it and prints the check",
+        [&] { return showWorld(show); });
     showCommand->add_flag("--grid", show.grid, gridHelp);
     showCommand->add_option("FOLDER", show.folder, folderHelp);
-    showCommand->callback([&] {
-        command = [&] {
-            return showWorld(show);
-        };
-    });
+}
 
-    ExportOptions exporting;
-    CLI::App* exportCommand =
-        app.add_subcommand("export", "Writes the world as a Tiled world file");
-    exportCommand->add_option("--tiled", exporting.worldFile, "The world file to write")
-        ->required();
-    exportCommand
+void addExport(CLI::App& app, Commands& commands) {
+    ExportOptions& exporting = commands.exporting;
+    CLI::App* command = commands.add(app, "export", "Writes the world as a Tiled world file",
+                                     [&] { return exportToTiled(exporting); });
+    command->add_option("--tiled", exporting.worldFile, "The world file to write")->required();
+    command
         ->add_option("--map-size", exporting.mapSize,
                      "The size of every map in pixels, WIDTHxHEIGHT")
         ->required();
-    exportCommand->add_option("--map-suffix", exporting.mapSuffix,
-                              "Added to each map's name to name its Tiled map (default .tmx)");
-    exportCommand->add_flag("--grid", exporting.grid, gridHelp);
-    exportCommand->add_flag("--skip-unplaced", exporting.skipUnplaced,
-                            "With --grid, leaves out the maps without a cell of their own instead "
-                            "of refusing");
-    exportCommand->add_option("FOLDER", exporting.folder, folderHelp);
-    exportCommand->callback([&] {
-        command = [&] {
-            return exportToTiled(exporting);
-        };
-    });
+    command->add_option("--map-suffix", exporting.mapSuffix,
+                        "Added to each map's name to name its Tiled map (default .tmx)");
+    command->add_flag("--grid", exporting.grid, gridHelp);
+    command->add_flag("--skip-unplaced", exporting.skipUnplaced,
+                      "With --grid, leaves out the maps without a cell of their own instead of "
+                      "refusing");
+    command->add_option("FOLDER", exporting.folder, folderHelp);
+}
 
-    EditOptions edit;
-    bool noBrowser = false;
-    CLI::App* editCommand = app.add_subcommand(
-        "edit", "Opens the world in the editor in the browser, served on 127.0.0.1 to this "
-                "machine only, and keeps it up to date as the folder changes");
+void addEditAndMirror(CLI::App& app, Commands& commands) {
+    EditOptions& edit = commands.edit;
+    CLI::App* editCommand =
+        commands.add(app, "edit",
+                     "Opens the world in the editor in the browser, served on 127.0.0.1 to this "
+                     "machine only, and keeps it up to date as the folder changes",
+                     [&] {
+                         edit.openBrowser = !commands.noBrowser;
+                         return editWorld(edit);
+                     });
     editCommand->add_option("--port", edit.port,
-                            "The port to listen on (default: one the "
-                            "system picks)");
-    editCommand->add_flag("--no-browser", noBrowser, "Only prints the address; opens no browser");
+                            "The port to listen on (default: one the system picks)");
+    editCommand->add_flag("--no-browser", commands.noBrowser,
+                          "Only prints the address; opens no browser");
     editCommand->add_flag("--grid", edit.grid, gridHelp);
     editCommand->add_option("FOLDER", edit.folder, folderHelp);
-    editCommand->callback([&] {
-        command = [&] {
-            edit.openBrowser = !noBrowser;
-            return editWorld(edit);
-        };
-    });
 
-    MirrorOptions mirror;
-    CLI::App* mirrorCommand = app.add_subcommand(
-        "mirror", "Lists, or with --write makes, the links back where a one-way link's far "
-                  "side leads nowhere");
+    MirrorOptions& mirror = commands.mirror;
+    CLI::App* mirrorCommand = commands.add(
+        app, "mirror",
+        "Lists, or with --write makes, the links back where a one-way link's far side leads "
+        "nowhere",
+        [&] { return mirrorOneWayLinks(mirror); });
     mirrorCommand->add_flag("--write", mirror.write, "Saves the mends");
     mirrorCommand->add_option("FOLDER", mirror.folder, folderHelp);
-    mirrorCommand->callback([&] {
-        command = [&] {
-            return mirrorOneWayLinks(mirror);
-        };
-    });
+}
 
-    RenameOptions rename;
-    CLI::App* renameCommand = app.add_subcommand(
-        "rename", "Lists, or with --write makes, a map's rename: its link file and every field "
-                  "of every map that leads to it");
+void addRenameAndRemove(CLI::App& app, Commands& commands) {
+    RenameOptions& rename = commands.rename;
+    CLI::App* renameCommand =
+        commands.add(app, "rename",
+                     "Lists, or with --write makes, a map's rename: its link file and every field "
+                     "of every map that leads to it",
+                     [&] { return renameMap(rename); });
     renameCommand->add_option("OLD", rename.map, "The map's name")->required();
     renameCommand->add_option("NEW", rename.newName, "Its new name, a plain one")->required();
     renameCommand->add_flag("--write", rename.write, "Renames it");
@@ -132,30 +132,42 @@ int run(const std::vector<std::string>& arguments) {
         ->delimiter(',')
         ->allow_extra_args(false);
     renameCommand->add_option("FOLDER", rename.folder, folderHelp);
-    renameCommand->callback([&] {
-        command = [&] {
-            return renameMap(rename);
-        };
-    });
 
-    RemoveOptions remove;
-    CLI::App* removeCommand = app.add_subcommand(
-        "remove", "Lists, or with --write makes, a map's removal: every field that leads to it "
-                  "emptied, and its link file removed");
+    RemoveOptions& remove = commands.remove;
+    CLI::App* removeCommand =
+        commands.add(app, "remove",
+                     "Lists, or with --write makes, a map's removal: every field that leads to it "
+                     "emptied, and its link file removed",
+                     [&] { return removeMap(remove); });
     removeCommand->add_option("MAP", remove.map, "The map's name")->required();
     removeCommand->add_flag("--write", remove.write, "Removes it");
     removeCommand->add_option("FOLDER", remove.folder, folderHelp);
-    removeCommand->callback([&] {
-        command = [&] {
-            return removeMap(remove);
-        };
-    });
 
-    bool finish = false;
-    for (CLI::App* subcommand : app.get_subcommands({})) {
-        subcommand->add_flag("--finish", finish, finishHelp);
+    for (CLI::App* command : app.get_subcommands({})) {
+        command->add_flag("--finish", commands.finish, finishHelp);
     }
+}
 
+// A rename or removal cut short is told of by every command on its folder, and completed first
+// with --finish; rename and remove complete their own. False where it could not be completed.
+bool tellOfAChangeCutShort(const CLI::App& app, const Commands& commands) {
+    const CLI::App* chosen = app.get_subcommands().front();
+    const bool changes = chosen->get_name() == "rename" || chosen->get_name() == "remove";
+    return (!commands.finish && changes) ||
+           tellOrFinishChange(chosen->get_option("FOLDER")->as<std::string>(), commands.finish);
+}
+
+int run(const std::vector<std::string>& arguments) {
+    CLI::App app("Checks, draws, exports and mends the world of maps that a folder's link files "
+                 "make: which map lies past each edge of which.",
+                 "tovren-world");
+    app.set_version_flag("--version", std::string("tovren-world ") + TOVREN_VERSION_TEXT);
+    app.require_subcommand(1);
+    Commands commands;
+    addCheckAndDraw(app, commands);
+    addExport(app, commands);
+    addEditAndMirror(app, commands);
+    addRenameAndRemove(app, commands);
     try {
         std::vector<std::string> reversed(arguments.rbegin(), arguments.rend() - 1);
         app.parse(reversed);
@@ -163,15 +175,10 @@ int run(const std::vector<std::string>& arguments) {
         return app.exit(error) == 0 ? worldIsSound : cannotDoIt;
     }
     try {
-        // A rename or removal cut short is told of by every command, and completed by --finish;
-        // rename and remove complete their own.
-        const CLI::App* chosen = app.get_subcommands().front();
-        const bool changes = chosen == renameCommand || chosen == removeCommand;
-        if ((finish || !changes) &&
-            !tellOrFinishChange(chosen->get_option("FOLDER")->as<std::string>(), finish)) {
-            return changes ? changeNotDone : cannotDoIt;
+        if (!tellOfAChangeCutShort(app, commands)) {
+            return cannotDoIt;
         }
-        const int status = command();
+        const int status = commands.chosen();
         std::cout.flush();
         return status;
     } catch (const std::exception& failure) { // FolderFailure, a port taken, or no memory

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "world/world.h"
+#include "world/worldtypes.h"
 
 #include <iosfwd>
 
@@ -13,8 +13,24 @@ namespace tovren {
 // links cut where the world wraps around as a stub that leads on, named, unreadable files
 // crossed out, and on the grid, maps without a cell of their own outlined in red and set apart
 // below; then a legend, and the findings as text under the picture. Its look is the stylesheet
-// picture.css, written into it; each map's box and each link carries the map's index in the
-// world (data-map) and the link's direction (data-direction), for the editor's page.
+// picture.css, written into it in its <style>. Where everything lies is PictureGeometry's.
+//
+// The editor's page acts on the picture through these parts, and on nothing else of it:
+// - each map: <g class="map" data-map="I"> (I its index in World::maps, and in the "maps" of
+//   the world's JSON), with " unreadable" or " unplaced" added to the class where that is so,
+//   holding <title>, <rect class="box" x y width height> and <text class="name">; all of them
+//   inside the one <g class="maps">, drawn after the one <g class="links">;
+// - each link between two maps, drawn once from the map with the smaller index where it leads
+//   there and back: <path class="link both-ways|one-way|to-unreadable" data-map="I"
+//   data-direction="up|down|left|right" d="...">, from the map I the way it leads;
+// - a link to no link file: <g class="dangling" data-map data-direction> holding
+//   <path class="stub" d="...">; a link cut where the world wraps around: <g class="wrap"
+//   data-map data-direction> likewise;
+// - every such d is a line through points, each stroke horizontal or vertical: "M" and the
+//   first point, then " L" and each next point, a point written x,y in printf's %g, such as
+//   "M180,168 L260,168 L260,298": the first point on the side the link leaves, the last on the
+//   side it reaches;
+// - the legend's parts carry no data-map: they stand for no map.
 void writeSvgPicture(const World& world, std::ostream& out);
 
 } // namespace tovren

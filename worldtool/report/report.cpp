@@ -1,9 +1,9 @@
 #include "worldtool/report/report.h"
 
 #include "world/findingmends.h"
+#include "worldtool/report/jsontext.h"
 
 #include <exception>
-#include <nlohmann/json.hpp>
 #include <ostream>
 #include <string>
 #include <thread>
@@ -61,7 +61,7 @@ public:
             cell[1] = map.cell->y;
         }
         *member = map.region;
-        out += line_.dump(-1, ' ', false, json::error_handler_t::replace);
+        out += jsonText(line_);
     }
 
 private:
@@ -75,17 +75,6 @@ private:
         }
     }
 };
-
-json recordJson(const std::optional<LinkRecord>& record) {
-    if (!record) {
-        return nullptr;
-    }
-    json object = json::object();
-    for (const Direction direction : allDirections) {
-        object[std::string(directionName(direction))] = textOf(*record, direction);
-    }
-    return object;
-}
 
 // The saves of a mend as a page sends them to the editor's server.
 json mendJson(const std::optional<FindingMend>& mend) {
@@ -114,24 +103,40 @@ json findingJson(const Finding& finding, const std::optional<FindingMend>& mend)
 
 } // namespace
 
+json recordJson(const std::optional<LinkRecord>& record) {
+    if (!record) {
+        return nullptr;
+    }
+    json object = json::object();
+    for (const Direction direction : allDirections) {
+        object[std::string(directionName(direction))] = textOf(*record, direction);
+    }
+    return object;
+}
+
+std::string summaryLine(const World& world) {
+    return counted(world.maps.size(), "map", "maps") + " in " +
+           counted(world.regionCount, "region", "regions") + ": " +
+           counted(world.count(Severity::Error), "error", "errors") + ", " +
+           counted(world.count(Severity::Warning), "warning", "warnings");
+}
+
+std::string findingLine(const Finding& finding) {
+    return std::string(severityName(finding.severity())) + ": " + findingKindName(finding.kind) +
+           ": " + finding.message;
+}
+
 void writeTextReport(const World& world, std::ostream& out) {
     for (const Finding& finding : world.findings) {
-        out << severityName(finding.severity()) << ": " << findingKindName(finding.kind) << ": "
-            << finding.message << '\n';
+        out << findingLine(finding) << '\n';
     }
-    out << counted(world.maps.size(), "map", "maps") << " in "
-        << counted(world.regionCount, "region", "regions") << ": "
-        << counted(world.count(Severity::Error), "error", "errors") << ", "
-        << counted(world.count(Severity::Warning), "warning", "warnings") << '\n';
+    out << summaryLine(world) << '\n';
 }
 
 void writeJsonReport(const World& world, std::ostream& out, std::optional<std::uint64_t> version) {
     // Written a member at a time: a large world's whole document would take far more memory
-    // than the world itself. Every text is UTF-8 already; a stray byte is replaced, never fatal.
-    const auto dump = [](const json& value) {
-        return value.dump(-1, ' ', false, json::error_handler_t::replace);
-    };
-    out << "{\n  \"folder\": " << dump(json(world.folder)) << ",\n  \"maps\": [";
+    // than the world itself.
+    out << "{\n  \"folder\": " << jsonText(json(world.folder)) << ",\n  \"maps\": [";
     // The second half of the maps is written into memory on a core of its own while the first
     // goes out line by line, then follows it.
     const std::size_t half = world.maps.size() / 2;
@@ -172,7 +177,7 @@ void writeJsonReport(const World& world, std::ostream& out, std::optional<std::u
     const char* separator = "\n    ";
     const std::vector<std::optional<FindingMend>> mends = findingMends(world);
     for (std::size_t at = 0; at < world.findings.size(); ++at) {
-        out << separator << dump(findingJson(world.findings[at], mends[at]));
+        out << separator << jsonText(findingJson(world.findings[at], mends[at]));
         separator = ",\n    ";
     }
     out << (world.findings.empty() ? "]" : "\n  ]");

@@ -5,10 +5,17 @@
 #include <cstdint>
 #include <iosfwd>
 #include <optional>
+#include <string>
 
 namespace tovren {
 
-// The check as people read it: one line per finding, errors first, then a summary line.
+// "13 maps in 3 regions: 2 errors, 1 warning".
+std::string summaryLine(const World& world);
+
+// "error: one-way: map1 leads right to map2, but map2 leads left to map7".
+std::string findingLine(const Finding& finding);
+
+// The check as people read it: one line per finding, errors first, then the summary line.
 void writeTextReport(const World& world, std::ostream& out);
 
 // The check as one JSON document: the folder, every map with its links, cell and region, and

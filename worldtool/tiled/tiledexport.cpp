@@ -1,9 +1,9 @@
 #include "worldtool/tiled/tiledexport.h"
 
 #include "world/regionlayout.h"
+#include "worldtool/report/jsontext.h"
 
 #include <filesystem>
-#include <nlohmann/json.hpp>
 #include <ostream>
 
 namespace tovren {
@@ -43,7 +43,7 @@ void writeTiledWorld(const World& world, const TiledExport& how, std::ostream& o
                         {"height", how.mapHeight}});
     }
     const json document = {{"maps", maps}, {"onlyShowAdjacentMaps", false}, {"type", "world"}};
-    out << document.dump(4, ' ', false, json::error_handler_t::replace) << '\n';
+    out << jsonText(document, 4) << '\n';
 }
 
 std::vector<std::string> unplacedMaps(const World& world) {

@@ -8,20 +8,13 @@
 namespace tovren {
 
 // The editor's server: the world of a folder over HTTP on 127.0.0.1, to the person at this
-// machine only.
+// machine only. What it answers is EditorRoutes' (edit/http/routes.h), who may ask the Guard's;
+// this is the part with sockets, threads and the folder's news.
 //
-// GET / is the page; GET /api/world the document of check --json with "version"; GET
-// /api/picture the picture of draw; GET /api/events a stream of server-sent events, an event
-// "world" {"version": N} whenever the world on disk changes; POST /api/save saves maps.
-//
-// Every request must carry the secret token (?token=T or the header Tovren-Token), name the
-// server as Host (127.0.0.1:PORT or localhost:PORT), and come from the server's own page where
-// it names an Origin: else 403. Bodies over 1 MiB are refused (413), as are malformed requests
-// (400), unknown paths (404) and wrong methods (405). Connections are served side by side, so a
-// slow or idle one holds up none of the others, and each must send its request within 30 s.
-//
-// Runs until SIGINT or SIGTERM (on Windows, Ctrl+C or the console closing), or until no page
-// has been open for 30 s (2 minutes before the first page comes). A request being answered, a
+// Connections are served side by side, so a slow or idle one holds up none of the others.
+// Changes of the folder's link files, and of those in other folders that texts lead into, are
+// taken in, a few at a time, and told to the pages. It runs until it is told to end
+// (EndSignals), or until no page has been open for a while (Pages); a request being answered, a
 // save above all, always ends first.
 class EditServer {
 public:

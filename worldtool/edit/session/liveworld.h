@@ -1,27 +1,45 @@
 #pragma once
 
-#include "world/world.h"
-#include "worldtool/edit/http/saverequest.h"
+#include "world/mapsave.h"
+#include "world/savetransaction.h"
+#include "world/worldtypes.h"
 
+#include <atomic>
 #include <cstdint>
+#include <functional>
 #include <map>
+#include <mutex>
 #include <optional>
 #include <string>
+#include <variant>
 #include <vector>
 
 namespace tovren {
 
-// What a save of the editor's page comes to: an HTTP status and a JSON body.
-struct SaveAnswer {
-    int status = 200;
-    std::string body;
+// Why the editor refused a change before trying any of it.
+struct SaveRefusal {
+    enum class Reason { NoSuchMap, NotAPlainName };
+    Reason reason;
+    std::string sentence;
+};
+
+// What a change asked of the editor came to.
+struct EditorSave {
+    std::optional<SaveRefusal> refusal; // nothing was tried
+    SaveResult result;                  // else the conflicts, or what became of each map
+    std::uint64_t version = 0;          // of the world after it
 };
 
 // The world of a folder as the editor keeps it: every link file of the folder as last loaded.
 // A file is re-read on its own when it changes, never the whole folder; the version grows
 // whenever the world on disk changes. The world is laid out from the files kept, in their
-// place, whenever its document or its picture is asked for, and neither is kept: at rest the
-// editor holds little more than the files, as the check does.
+// place, whenever it is asked for, and not kept: at rest the editor holds little more than the
+// files, as the check does.
+//
+// Safe to share between threads: the files kept are locked only while they are laid out or
+// changed, never while a file is read or written, so that asking for the world never waits for
+// a file that another program holds. Saves and re-reads, which do wait for files, must come
+// from one thread at a time.
 class LiveWorld {
 public:
     // Reads the whole folder once. Throws FolderFailure.
@@ -30,45 +48,55 @@ public:
     const std::string& folder() const { return folder_; } // absolute, as the host has it
     std::uint64_t version() const { return version_; }
 
-    std::string document(); // the document of check --json, with "version"
-    std::string picture();  // the picture of draw
+    // Called with the new version, on the thread that changed it, whenever the version grows.
+    void onNewVersion(std::function<void(std::uint64_t)> told) { told_ = std::move(told); }
+
+    // Lays the world out from the files kept and hands it to `use`, with its version.
+    void withWorld(const std::function<void(const World&, std::uint64_t)>& use);
+
+    // The folders outside this one that texts lead into, where the world had maps when it was
+    // last laid out; laying it out is left to those who ask for the world.
+    std::vector<std::string> outsideFolders() const;
 
     // Re-reads the link files of these maps of the folder (names as the folder has them):
     // made, changed or gone. The version grows if anything changed.
     void reread(const std::vector<std::string>& mapNames);
-    // Re-reads every link file: news of changes was lost.
+    // Re-reads every link file: news of changes was lost. Throws FolderFailure.
     void rereadAll();
     // Something changed in a folder outside this one that a text leads into.
-    void changed();
-    // The folders outside this one that texts lead into, where the world had maps when it was
-    // last laid out; laying it out is left to those who ask for the world.
-    const std::vector<std::string>& outsideFolders() const { return outside_.folders; }
+    void outsideChanged();
 
-    // Checks every map's expectation against its file as the store loads it now and, if all
-    // hold, saves each map once through the store, as Tovren's Done saves.
-    SaveAnswer save(const SaveRequest& request);
+    // A change of the page: each map by the name the world shows, a new one by a plain name in
+    // the folder; then the save transaction, and what it wrote kept.
+    EditorSave save(const std::vector<MapSave>& saves);
 
 private:
-    std::string folder_;
-    LayoutRule layout_;
-    std::map<std::string, WorldMap> maps_; // the folder's own maps, by their names on disk
-    std::uint64_t version_ = 1;
+    // Where a change goes: each map's link file, and its name among the folder's own maps.
+    struct Planned {
+        std::vector<MapTarget> targets;
+        std::vector<std::optional<std::string>> folderNames; // none: a map outside the folder
+    };
     // Where texts lead out of the folder, as the world was last laid out, and its version.
     struct Outside {
         std::uint64_t version = 0;
         std::vector<std::string> folders;
         std::map<std::string, std::string> maps; // their paths, by the names shown
     };
-    Outside outside_;
 
-    // Lays the world out from the files kept and hands it to `use`; the files are kept again.
-    template <typename Use> void withWorld(Use use);
-    const Outside& outside();
-    bool rereadOne(const std::string& mapName);
-    void keep(WorldMap map);
-    // The path and folder name of the map of the world shown by this name, if there is one.
-    std::optional<std::pair<std::string, std::optional<std::string>>>
-    mapNamed(const std::string& name);
+    std::string folder_;
+    LayoutRule layout_;
+    mutable std::mutex lock_;              // over what follows
+    std::map<std::string, WorldMap> maps_; // the folder's own maps, by their names on disk
+    Outside outside_;
+    std::atomic<std::uint64_t> version_{1};
+    std::function<void(std::uint64_t)> told_;
+
+    void layOut(const std::function<void(const World&, std::uint64_t)>& use);   // locked
+    const Outside& outside();                                                   // locked
+    void keep(WorldMap map);                                                    // locked
+    std::variant<SaveRefusal, Planned> plan(const std::vector<MapSave>& saves); // locked
+    bool keepWritten(const Planned& planned, const SaveResult& result);         // locked
+    void newVersion();                                                          // unlocked
 };
 
 } // namespace tovren

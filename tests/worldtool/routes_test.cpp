@@ -1,0 +1,194 @@
+// The editor's interface fed requests without a socket: who is refused, what each route answers
+// and with which headers, and a save's statuses and JSON.
+#include "linkstore/linkfile.h"
+#include "support/heldfile.h"
+#include "support/temporarydirectory.h"
+#include "worldtool/edit/http/routes.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+namespace tovren {
+namespace {
+
+using json = nlohmann::json;
+using testing::readBytes;
+
+class EditorInterface : public ::testing::Test {
+protected:
+    testing::TemporaryDirectory directory;
+    const std::string token = std::string(32, '7');
+    std::optional<LiveWorld> world;
+    std::optional<EditorRoutes> routes;
+
+    void SetUp() override {
+        saveLinkFile(path("map1"), {"", "", "", "map2"});
+        saveLinkFile(path("map2"), {"", "", "map1", ""});
+        world.emplace(directory.path(), LayoutRule::ByDirection);
+        routes.emplace(*world, Guard(8421, token));
+    }
+
+    std::string path(const std::string& map) const { return linkFilePath(directory.path(), map); }
+
+    // A request as the page sends it: the token in the query, the server's own host.
+    static Request asked(http::verb method, const std::string& target, std::string body = {}) {
+        Request request{method, target, 11};
+        request.set(http::field::host, "127.0.0.1:8421");
+        if (!body.empty()) {
+            request.set(http::field::content_type, "application/json");
+            request.body() = std::move(body);
+            request.prepare_payload();
+        }
+        return request;
+    }
+    Request get(const std::string& path) const {
+        return asked(http::verb::get, path + "?token=" + token);
+    }
+    Request post(const json& body) const {
+        return asked(http::verb::post, "/api/save?token=" + token, body.dump());
+    }
+    static json save(const std::string& map, const json& expect, const json& links) {
+        return {{"saves", {{{"map", map}, {"expect", expect}, {"links", links}}}}};
+    }
+    static json record(const std::string& up = "", const std::string& down = "",
+                       const std::string& left = "", const std::string& right = "") {
+        return {{"up", up}, {"down", down}, {"left", left}, {"right", right}};
+    }
+
+    // The status and JSON body of the answer, each answer checked for the headers of all.
+    std::pair<unsigned, json> ask(const Request& request) {
+        const Answer answer = routes->respond(request);
+        const Response& response = answer.response;
+        EXPECT_EQ(response[http::field::cache_control], "no-store");
+        EXPECT_EQ(response["X-Content-Type-Options"], "nosniff");
+        EXPECT_EQ(response["Referrer-Policy"], "no-referrer");
+        return {response.result_int(), json::parse(response.body(), nullptr, false)};
+    }
+};
+
+TEST_F(EditorInterface, shouldRefuseEveryoneButThePersonAtThisMachine) {
+    const auto with = [&](auto change) {
+        Request request = post({{"saves", json::array()}});
+        change(request);
+        return request;
+    };
+    const std::vector<std::pair<std::string, Request>> refused = {
+        {"no token", asked(http::verb::get, "/api/world")},
+        {"a wrong token", get("/api/world?token=" + std::string(32, '0') + "&x=")},
+        {"a token too short", asked(http::verb::get, "/api/world?token=" + token.substr(1))},
+        {"another host", with([](Request& r) { r.set(http::field::host, "evil.example"); })},
+        {"a rebound name", with([](Request& r) { r.set(http::field::host, "evil.example:8421"); })},
+        {"another port", with([](Request& r) { r.set(http::field::host, "127.0.0.1:8422"); })},
+        {"another site",
+         with([](Request& r) { r.set(http::field::origin, "http://evil.example"); })},
+    };
+    for (const auto& [what, request] : refused) {
+        const Answer answer = routes->respond(request);
+        EXPECT_EQ(answer.response.result(), http::status::forbidden) << what;
+        EXPECT_FALSE(answer.accepted) << what;
+        EXPECT_TRUE(json::parse(answer.response.body())["error"].get<std::string>().ends_with("."));
+    }
+    // The token as a header, the other name of the host, and the page's own origin do.
+    Request byHeader = asked(http::verb::get, "/api/world");
+    byHeader.set("Tovren-Token", token);
+    byHeader.set(http::field::host, "localhost:8421");
+    byHeader.set(http::field::origin, "http://127.0.0.1:8421");
+    EXPECT_EQ(ask(byHeader).first, 200U);
+    EXPECT_TRUE(routes->respond(byHeader).accepted);
+}
+
+TEST_F(EditorInterface, shouldRefuseWhatNoRouteTakesWithASentence) {
+    Request wrongType = post(save("map1", record(), record()));
+    wrongType.set(http::field::content_type, "text/plain");
+    const std::vector<std::tuple<std::string, Request, unsigned>> refused = {
+        {"an unknown path", get("/etc/passwd"), 404},
+        {"a wrong method", asked(http::verb::post, "/api/world?token=" + token), 405},
+        {"another wrong method", get("/api/save"), 405},
+        {"not JSON at all", wrongType, 415},
+        {"not JSON", asked(http::verb::post, "/api/save?token=" + token, "{saves"), 400},
+        {"a member missing", post({{"saves", {{{"map", "map1"}, {"links", record()}}}}}), 400},
+        {"a removal of nothing", post(save("map1", nullptr, nullptr)), 400},
+        {"a carriage return", post(save("map1", record("", "", "", "map2"), record("a\rb"))), 400},
+        {"no such map", post(save("map9", record(), record())), 404},
+    };
+    for (const auto& [what, request, status] : refused) {
+        const auto [answered, body] = ask(request);
+        EXPECT_EQ(answered, status) << what;
+        EXPECT_TRUE(body["error"].get<std::string>().ends_with(".")) << what;
+    }
+    EXPECT_EQ(routes->respond(get("/api/save")).response[http::field::allow], "POST");
+    EXPECT_EQ(readBytes(path("map1")), "\r\n\r\n\r\nmap2\r\n");
+    EXPECT_FALSE(std::filesystem::exists(path("map9")));
+}
+
+TEST_F(EditorInterface, shouldServeThePageTheWorldItsPictureAndItsEvents) {
+    const auto [status, document] = ask(get("/api/world"));
+    EXPECT_EQ(status, 200U);
+    EXPECT_EQ(document["maps"][1]["left"], "map1");
+    EXPECT_EQ(document["version"], world->version());
+    const Answer picture = routes->respond(get("/api/picture"));
+    EXPECT_TRUE(picture.response.body().starts_with("<?xml"));
+    EXPECT_EQ(picture.response["Tovren-Version"], std::to_string(world->version()));
+    const Answer page = routes->respond(get("/"));
+    EXPECT_NE(page.response.body().find(token), std::string::npos);
+    EXPECT_TRUE(page.response["Content-Security-Policy"].starts_with("default-src 'none'"));
+    EXPECT_EQ(page.response["X-Frame-Options"], "DENY");
+    // The stream's head is made as every other answer's.
+    const Answer events = routes->respond(get("/api/events"));
+    ASSERT_TRUE(events.events && events.accepted);
+    EXPECT_TRUE(events.events->starts_with("HTTP/1.1 200 OK\r\n"));
+    for (const char* header : {"Content-Type: text/event-stream", "Cache-Control: no-store",
+                               "X-Content-Type-Options: nosniff", "Referrer-Policy: no-referrer"}) {
+        EXPECT_NE(events.events->find(header), std::string::npos) << header;
+    }
+    EXPECT_TRUE(events.events->ends_with(
+        "\r\n\r\nevent: world\ndata: {\"version\": " + std::to_string(world->version()) + "}\n\n"));
+}
+
+TEST_F(EditorInterface, shouldSaveOnlyWhenEveryExpectationHoldsAndTellWhatBecameOfEachMap) {
+    const std::uint64_t before = world->version();
+    json both = save("map1", record("", "", "", "map2"), record("up0", "", "", "map2"));
+    both["saves"].push_back({{"map", "map2"}, {"expect", record()}, {"links", record()}});
+    auto [status, answer] = ask(post(both));
+    EXPECT_EQ(status, 409U);
+    EXPECT_EQ(answer["error"], "The link file of map2 changed since the page read it; nothing was "
+                               "saved.");
+    EXPECT_EQ(answer["conflicts"], json::parse(R"([{"map": "map2", "current":
+        {"up": "", "down": "", "left": "map1", "right": ""}}])"));
+    EXPECT_EQ(readBytes(path("map1")), "\r\n\r\n\r\nmap2\r\n");
+
+    both["saves"][1]["expect"] = record("", "", "map1");
+    const testing::HeldFile held(path("map2")); // as another program's save holds it
+    std::tie(status, answer) = ask(post(both));
+    EXPECT_EQ(status, 207U);
+    EXPECT_EQ(answer["results"][0], json::parse(R"({"map": "map1", "saved": true})"));
+    EXPECT_EQ(answer["results"][1]["failure"]["kind"], "AccessDenied");
+    EXPECT_TRUE(
+        answer["error"].get<std::string>().starts_with("map2 was not saved: Access denied"));
+    EXPECT_GT(answer["version"], before);
+    EXPECT_EQ(readBytes(path("map1")), "up0\r\n\r\n\r\nmap2\r\n");
+}
+
+TEST_F(EditorInterface, shouldMakeAndTakeAwayANewMapAndRefuseNamesThatAreNotPlain) {
+    EXPECT_EQ(ask(post(save("cave", nullptr, record()))).first, 200U);
+    EXPECT_EQ(readBytes(path("cave")), "\r\n\r\n\r\n\r\n");
+    EXPECT_EQ(ask(post(save("cave", record("x"), nullptr))).first, 409U); // only as it was made
+    const auto [status, answer] = ask(post(save("cave", record(), nullptr)));
+    EXPECT_EQ(answer["results"],
+              json::parse(R"([{"map": "cave", "saved": true, "removed": true}])"));
+    EXPECT_FALSE(std::filesystem::exists(path("cave")));
+    EXPECT_EQ(ask(post(save("map1", nullptr, record()))).second["conflicts"][0]["current"],
+              record("", "", "", "map2")); // its file exists
+    std::vector<std::string> refused = {
+        "", ".", "..", "a/b", "tab\there", std::string("nul\0x", 5), "line\nbreak"};
+#ifdef _WIN32
+    refused.insert(refused.end(), {"a\\b", "c:x", "CON", "lpt1.txt", "end.", "what?"});
+#endif
+    for (const std::string& name : refused) {
+        EXPECT_EQ(ask(post(save(name, nullptr, record()))).first, 400U) << name;
+    }
+}
+
+} // namespace
+} // namespace tovren

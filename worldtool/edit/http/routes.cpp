@@ -1,0 +1,129 @@
+#include "worldtool/edit/http/routes.h"
+
+#include "worldtool/edit/http/editorpage.h"
+#include "worldtool/edit/http/responses.h"
+#include "worldtool/edit/http/saveanswer.h"
+#include "worldtool/edit/http/saverequest.h"
+#include "worldtool/edit/http/token.h"
+#include "worldtool/picture/svgpicture.h"
+#include "worldtool/report/report.h"
+
+#include <sstream>
+
+namespace tovren {
+
+namespace {
+
+Answer sending(Response response, bool accepted = false) {
+    Answer answer;
+    answer.response = std::move(response);
+    answer.accepted = accepted;
+    return answer;
+}
+
+std::string_view pathOf(const Request& request) {
+    const std::string_view target = plain(request.target());
+    return target.substr(0, target.find('?'));
+}
+
+} // namespace
+
+const EditorRoutes::Route EditorRoutes::routes_[] = {
+    {"/", http::verb::get, &EditorRoutes::page, false},
+    {"/api/world", http::verb::get, &EditorRoutes::worldDocument, false},
+    {"/api/picture", http::verb::get, &EditorRoutes::picture, false},
+    {"/api/events", http::verb::get, &EditorRoutes::events, false},
+    {"/api/save", http::verb::post, &EditorRoutes::save, true},
+};
+
+EditorRoutes::EditorRoutes(LiveWorld& world, Guard guard)
+    : world_(world), guard_(std::move(guard)) {
+    const std::string nonce = freshToken();
+    page_ = editorPage(guard_.token(), nonce);
+    pagePolicy_ = editorPagePolicy(nonce);
+}
+
+const EditorRoutes::Route* EditorRoutes::routeOf(std::string_view path) {
+    for (const Route& route : routes_) {
+        if (route.path == path) {
+            return &route;
+        }
+    }
+    return nullptr;
+}
+
+bool EditorRoutes::waitsForFiles(const Request& request) const {
+    const Route* route = routeOf(pathOf(request));
+    return route != nullptr && route->waitsForFiles;
+}
+
+Answer EditorRoutes::respond(const Request& request) {
+    if (const std::optional<std::string> why = guard_.refusal(request)) {
+        return sending(refusal(request, http::status::forbidden, *why));
+    }
+    const std::string_view path = pathOf(request);
+    const Route* route = routeOf(path);
+    if (route == nullptr) {
+        return sending(refusal(request, http::status::not_found,
+                               "There is nothing at " + std::string(path) + "."),
+                       true);
+    }
+    if (request.method() != route->method) {
+        const std::string method(plain(http::to_string(route->method)));
+        Response refused = refusal(request, http::status::method_not_allowed,
+                                   std::string(path) + " takes only " + method + ".");
+        refused.set(http::field::allow, method);
+        return sending(std::move(refused), true);
+    }
+    Answer answered = (this->*route->handle)(request);
+    answered.accepted = true;
+    return answered;
+}
+
+Answer EditorRoutes::page(const Request& request) {
+    Response page = answer(request, http::status::ok, "text/html; charset=utf-8", page_);
+    page.set("Content-Security-Policy", pagePolicy_);
+    page.set("X-Frame-Options", "DENY");
+    return sending(std::move(page));
+}
+
+Answer EditorRoutes::worldDocument(const Request& request) {
+    std::ostringstream out;
+    world_.withWorld(
+        [&](const World& world, std::uint64_t version) { writeJsonReport(world, out, version); });
+    return sending(jsonAnswer(request, http::status::ok, std::move(out).str()));
+}
+
+Answer EditorRoutes::picture(const Request& request) {
+    std::ostringstream out;
+    std::uint64_t shown = 0;
+    world_.withWorld([&](const World& world, std::uint64_t version) {
+        writeSvgPicture(world, out);
+        shown = version;
+    });
+    Response picture =
+        answer(request, http::status::ok, "image/svg+xml; charset=utf-8", std::move(out).str());
+    picture.set("Tovren-Version", std::to_string(shown));
+    return sending(std::move(picture));
+}
+
+Answer EditorRoutes::events(const Request&) {
+    Answer stream;
+    stream.events = eventStreamHead() + worldEvent(world_.version());
+    return stream;
+}
+
+Answer EditorRoutes::save(const Request& request) {
+    const std::string_view type = plain(request[http::field::content_type]);
+    if (!type.starts_with("application/json")) {
+        return sending(refusal(request, http::status::unsupported_media_type,
+                               "A save is sent as application/json."));
+    }
+    std::variant<SaveRequest, std::string> parsed = parseSaveRequest(request.body());
+    if (const std::string* why = std::get_if<std::string>(&parsed)) {
+        return sending(refusal(request, http::status::bad_request, *why));
+    }
+    return sending(saveAnswer(request, world_.save(std::get<SaveRequest>(parsed).saves)));
+}
+
+} // namespace tovren
