@@ -138,8 +138,8 @@ std::vector<WorldChange::Edit> editsOfFieldsLeadingTo(const ReadMaps& world, std
 
 } // namespace
 
-Planned planRename(const ReadMaps& world, const std::string& map, const std::string& newName,
-                   const std::vector<std::string>& suffixes) {
+PlannedChange planRename(const ReadMaps& world, const std::string& map, const std::string& newName,
+                         const std::vector<std::string>& suffixes) {
     const std::variant<std::size_t, std::string> found = folderMap(world, map);
     if (const std::string* why = std::get_if<std::string>(&found)) {
         return *why;
@@ -174,7 +174,7 @@ Planned planRename(const ReadMaps& world, const std::string& map, const std::str
     return change;
 }
 
-Planned planRemoval(const ReadMaps& world, const std::string& map) {
+PlannedChange planRemoval(const ReadMaps& world, const std::string& map) {
     const std::variant<std::size_t, std::string> found = folderMap(world, map);
     if (const std::string* why = std::get_if<std::string>(&found)) {
         return *why;

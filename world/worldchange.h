@@ -40,7 +40,7 @@ struct WorldChange {
 };
 
 // The plan, or why it cannot be done, as a sentence.
-using Planned = std::variant<WorldChange, std::string>;
+using PlannedChange = std::variant<WorldChange, std::string>;
 
 // A rename of the folder's map `map` to `newName`: every field that leads to it (however its
 // text is spelt, "../town/map1" included) then leads to the new name, spelt the same way, and
@@ -48,12 +48,12 @@ using Planned = std::variant<WorldChange, std::string>;
 // where the new name is not plain, cannot be held by a link file as it is, or names a file
 // there is already; where the map is not one of the folder's, or a file to change cannot be
 // loaded.
-Planned planRename(const ReadMaps& world, const std::string& map, const std::string& newName,
-                   const std::vector<std::string>& suffixes);
+PlannedChange planRename(const ReadMaps& world, const std::string& map, const std::string& newName,
+                         const std::vector<std::string>& suffixes);
 
 // A removal of the folder's map `map`: every field that leads to it is emptied, and its link
 // file removed; no other file.
-Planned planRemoval(const ReadMaps& world, const std::string& map);
+PlannedChange planRemoval(const ReadMaps& world, const std::string& map);
 
 // "the rename of map1 to forest_east" or "the removal of map1".
 std::string nameOf(const WorldChange& change);

@@ -77,7 +77,7 @@ protected:
 
     ReadMaps world() const { return readMaps(folder); }
 
-    static WorldChange planned(const Planned& plan) {
+    static WorldChange planned(const PlannedChange& plan) {
         if (const std::string* why = std::get_if<std::string>(&plan)) {
             ADD_FAILURE() << *why;
             return {};
@@ -85,7 +85,7 @@ protected:
         return std::get<WorldChange>(plan);
     }
 
-    static std::string refusal(const Planned& plan) {
+    static std::string refusal(const PlannedChange& plan) {
         return std::holds_alternative<std::string>(plan) ? std::get<std::string>(plan)
                                                          : "(planned)";
     }
@@ -162,7 +162,7 @@ TEST_F(WorldChanges, shouldRefuseWhatCannotBeDoneAndChangeNothing) {
 #endif
     const std::map<std::string, std::string> before = files();
     const ReadMaps read = world();
-    const std::vector<std::pair<Planned, std::string>> refused{
+    const std::vector<std::pair<PlannedChange, std::string>> refused{
         {planRename(read, "missing", "new1", {}), "There is no map missing in "},
         {planRemoval(read, "sub/north"), "There is no map sub/north in "},
         {planRename(read, "old", "a/b", {}), "cannot hold a /"},

@@ -136,7 +136,7 @@ void summarise(const WorldChange& change, bool done) {
 // Runs a rename or removal: the journal of one cut short first (completed where it is the same
 // change, else told), then the plan, listed, and with `write`, carried out.
 int change(const std::string& given, bool write,
-           const std::function<Planned(const ReadMaps&)>& plan,
+           const std::function<PlannedChange(const ReadMaps&)>& plan,
            const std::function<bool(const WorldChange&)>& isThisOne) {
     try {
         const std::string folder = folderOf(given);
@@ -171,7 +171,7 @@ int change(const std::string& given, bool write,
                 return changeDone;
             }
         }
-        const Planned planned = plan(readMaps(folder));
+        const PlannedChange planned = plan(readMaps(folder));
         if (const std::string* why = std::get_if<std::string>(&planned)) {
             std::cerr << "tovren-world: " << *why << " Nothing was changed.\n";
             return changeNotDone;
