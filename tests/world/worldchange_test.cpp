@@ -3,6 +3,7 @@
 // cut), and carrying it out: cut short after every step, it is completed to the very bytes of
 // a change never cut short, with no link leading nowhere meanwhile.
 #include "linkstore/linkfile.h"
+#include "support/heldfile.h"
 #include "support/temporarydirectory.h"
 #include "world/applychange.h"
 #include "world/changejournal.h"
@@ -14,15 +15,6 @@
 #include <gtest/gtest.h>
 #include <map>
 
-#ifdef _WIN32
-#include "linkstore/windows/widetext.h"
-
-#include <windows.h>
-#else
-#include <fcntl.h>
-#include <sys/file.h>
-#include <unistd.h>
-#endif
 
 namespace tovren {
 namespace {
@@ -30,37 +22,6 @@ namespace {
 namespace fs = std::filesystem;
 using testing::readBytes;
 using testing::writeBytes;
-
-// Holds a file as Tovren holds a link file while it saves it.
-class HeldAsASave {
-public:
-    explicit HeldAsASave(const std::string& path) {
-#ifdef _WIN32
-        handle_ = ::CreateFileW(toWide(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-        EXPECT_NE(handle_, INVALID_HANDLE_VALUE);
-#else
-        descriptor_ = ::open(path.c_str(), O_WRONLY);
-        EXPECT_EQ(::flock(descriptor_, LOCK_EX), 0);
-#endif
-    }
-    HeldAsASave(const HeldAsASave&) = delete;
-    HeldAsASave& operator=(const HeldAsASave&) = delete;
-    ~HeldAsASave() {
-#ifdef _WIN32
-        ::CloseHandle(handle_);
-#else
-        ::close(descriptor_);
-#endif
-    }
-
-private:
-#ifdef _WIN32
-    HANDLE handle_;
-#else
-    int descriptor_;
-#endif
-};
 
 struct CutShort {};
 
@@ -191,14 +152,14 @@ TEST_F(WorldChanges, shouldChangeNothingWhileAFileIsHeldAsASaveHoldsIt) {
     const std::map<std::string, std::string> before = files();
     {
         // Any file held while the world is read may lead to the map: not known, not done.
-        const HeldAsASave held(linkFilePath(folder, "lone"));
+        const testing::HeldFile held(linkFilePath(folder, "lone"));
         EXPECT_NE(
             refusal(planRemoval(world(), "old")).find("lone cannot be loaded (Access denied: "),
             std::string::npos);
     }
     const WorldChange change = planned(planRename(world(), "old", "new1", {}));
     for (const std::string held : {"hub", "old"}) {
-        const HeldAsASave holding(linkFilePath(folder, held));
+        const testing::HeldFile holding(linkFilePath(folder, held));
         const std::optional<std::string> why = whyNotNow(folder, change);
         ASSERT_TRUE(why);
         EXPECT_NE(why->find("Access denied: "), std::string::npos) << *why;
