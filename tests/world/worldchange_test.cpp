@@ -15,7 +15,6 @@
 #include <gtest/gtest.h>
 #include <map>
 
-
 namespace tovren {
 namespace {
 
