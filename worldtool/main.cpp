@@ -4,6 +4,8 @@
 #include "worldtool/cli/commandline.h"
 #include "worldtool/cli/commands.h"
 #include "worldtool/cli/editcommand.h"
+#include "worldtool/cli/gitsetup.h"
+#include "worldtool/cli/mergecommand.h"
 
 #include <CLI/CLI.hpp>
 #include <functional>
@@ -30,6 +32,8 @@ struct Commands {
     EditOptions edit;
     bool noBrowser = false;
     MirrorOptions mirror;
+    MergeOptions merge;
+    GitSetupOptions gitSetup;
     RenameOptions rename;
     RemoveOptions remove;
     bool finish = false;
@@ -47,9 +51,27 @@ void addCheckAndDraw(CLI::App& app, Commands& commands) {
     CheckOptions& check = commands.check;
     CLI::App* checkCommand = commands.add(
         app, "check",
-        "Tells every one-way, dangling and unreadable link and every loop that wraps around",
+        "Tells every one-way, dangling and unreadable link, every merge left unresolved and every "
+        "loop that wraps around",
         [&] { return checkWorld(check); });
-    checkCommand->add_flag("--json", check.json, "Writes one JSON document instead of lines");
+    CLI::Option* json =
+        checkCommand->add_flag("--json", check.json, "Writes one JSON document instead of lines");
+    checkCommand
+        ->add_option("--format", check.format,
+                     "text (lines, the default), json (as --json), github (GitHub Actions' "
+                     "workflow commands: each finding on its line) or sarif (SARIF 2.1.0, for "
+                     "code scanning)")
+        ->check(CLI::IsMember({"text", "json", "github", "sarif"}))
+        ->excludes(json);
+    CLI::Option* baseline = checkCommand->add_option(
+        "--baseline", check.baseline,
+        "Reports, and fails on, only the findings this baseline does not know, and tells how "
+        "many of its findings are gone");
+    checkCommand
+        ->add_option("--write-baseline", check.writeBaseline,
+                     "Writes the world's findings into this file as the baseline, and reports "
+                     "nothing else")
+        ->excludes(baseline);
     checkCommand->add_flag("--strict", check.strict, "Warnings fail the check too");
     checkCommand->add_flag("--grid", check.grid, gridHelp);
     checkCommand->add_option("FOLDER", check.folder, folderHelp);
@@ -115,6 +137,32 @@ void addEditAndMirror(CLI::App& app, Commands& commands) {
     mirrorCommand->add_option("FOLDER", mirror.folder, folderHelp);
 }
 
+void addGit(CLI::App& app, Commands& commands) {
+    MergeOptions& merge = commands.merge;
+    CLI::App* mergeCommand = commands.add(
+        app, "merge",
+        "git's merge driver for link files: merges BASE, OURS and THEIRS field by field into "
+        "OURS; a field both sides changed differently is marked between conflict markers, and "
+        "the exit status is 1",
+        [&] { return mergeLinkFiles(merge); });
+    mergeCommand->add_option("BASE", merge.base, "The common ancestor's link file (git's %O)")
+        ->required();
+    mergeCommand->add_option("OURS", merge.ours, "Our link file, and the result (git's %A)")
+        ->required();
+    mergeCommand->add_option("THEIRS", merge.theirs, "Their link file (git's %B)")->required();
+
+    GitSetupOptions& gitSetup = commands.gitSetup;
+    CLI::App* gitSetupCommand = commands.add(
+        app, "git-setup",
+        "Lets git keep the bytes of link files and merge them field by field: adds *.link -text "
+        "merge=tovren-link to the repository's .gitattributes, and this program as that merge "
+        "driver to its config",
+        [&] { return setUpGit(gitSetup); });
+    gitSetupCommand->add_flag("--remove", gitSetup.remove, "Takes both away again");
+    gitSetupCommand->add_option("REPO", gitSetup.repository,
+                                "A folder of the repository (default: the current folder)");
+}
+
 void addRenameAndRemove(CLI::App& app, Commands& commands) {
     RenameOptions& rename = commands.rename;
     CLI::App* renameCommand =
@@ -142,9 +190,14 @@ void addRenameAndRemove(CLI::App& app, Commands& commands) {
     removeCommand->add_option("MAP", remove.map, "The map's name")->required();
     removeCommand->add_flag("--write", remove.write, "Removes it");
     removeCommand->add_option("FOLDER", remove.folder, folderHelp);
+}
 
+// Every command on a folder can complete a rename or removal there that was cut short.
+void addFinish(CLI::App& app, Commands& commands) {
     for (CLI::App* command : app.get_subcommands({})) {
-        command->add_flag("--finish", commands.finish, finishHelp);
+        if (command->get_option_no_throw("FOLDER") != nullptr) {
+            command->add_flag("--finish", commands.finish, finishHelp);
+        }
     }
 }
 
@@ -152,9 +205,10 @@ void addRenameAndRemove(CLI::App& app, Commands& commands) {
 // with --finish; rename and remove complete their own. False where it could not be completed.
 bool tellOfAChangeCutShort(const CLI::App& app, const Commands& commands) {
     const CLI::App* chosen = app.get_subcommands().front();
+    const CLI::Option* folder = chosen->get_option_no_throw("FOLDER");
     const bool changes = chosen->get_name() == "rename" || chosen->get_name() == "remove";
-    return (!commands.finish && changes) ||
-           tellOrFinishChange(chosen->get_option("FOLDER")->as<std::string>(), commands.finish);
+    return folder == nullptr || (!commands.finish && changes) ||
+           tellOrFinishChange(folder->as<std::string>(), commands.finish);
 }
 
 int run(const std::vector<std::string>& arguments) {
@@ -167,7 +221,9 @@ int run(const std::vector<std::string>& arguments) {
     addCheckAndDraw(app, commands);
     addExport(app, commands);
     addEditAndMirror(app, commands);
+    addGit(app, commands);
     addRenameAndRemove(app, commands);
+    addFinish(app, commands);
     try {
         std::vector<std::string> reversed(arguments.rbegin(), arguments.rend() - 1);
         app.parse(reversed);
