@@ -3,7 +3,8 @@
 map builder uses it: choosing a map by keyboard and saving a field, linking two maps by dragging,
 cutting a link, a conflict with a save behind the page's back (nothing typed lost), a merge left
 unresolved and resolved by choosing a side for each field, undo and redo, a save by Tovren itself
-shown live, mending a one-way link and a dangling one, making a map and a name refused, finding,
+shown live, mending a one-way link and a dangling one, making a map and a name refused, renaming
+and removing a map across the world and undoing both, finding,
 panning and zooming, and what a screen reader is given: on a desktop of its own, what AT-SPI
 gives a screen reader such as Orca.
 The bytes on disk are checked after every save. A screenshot of the page is saved after each
@@ -388,6 +389,45 @@ class Page(unittest.TestCase):
         self.said("Undone")
         self.assertFalse(os.path.exists(os.path.join(self.folder, "forest.link")))
 
+    def test_rename_and_remove_a_map_across_the_world_shown_first_and_undo_both(self):
+        # town: route1 leads left to it, harbour up. By keyboard: its new name, Enter, agreed.
+        self.find("town")
+        self.browser.find_element(By.ID, "rename-to").send_keys("forest", Keys.ENTER)
+        self.wait_until("document.getElementById('ask').open")
+        self.assertEqual([item.text for item in self.browser.find_elements(By.CSS_SELECTOR, "#ask-list li")],
+                         ["town.link becomes forest.link", "harbour leads up to forest instead of town",
+                          "route1 leads left to forest instead of town"])
+        self.assertEqual(self.focused(), "ask-no")
+        ActionChains(self.browser).key_down(Keys.SHIFT).send_keys(Keys.TAB).key_up(Keys.SHIFT).perform()
+        self.keys(Keys.ENTER)
+        self.said("Renamed town to forest.")
+        route1 = saved_over(WORLD["route1"], ("", "route2", "forest", "city"))
+        self.assertEqual(self.bytes_of("forest"), link_bytes(WORLD["town"]))
+        self.assertEqual(self.bytes_of("route1"), route1)
+        self.assertEqual(self.bytes_of("harbour"), saved_over(WORLD["harbour"], ("forest", " island", "", "")))
+        self.assertFalse(os.path.exists(os.path.join(self.folder, "town.link")))
+        self.wait_until("document.getElementById('panel-title').textContent === 'forest'")
+        self.browser.find_element(By.ID, "undo").click()  # renamed back
+        self.said("Undone")
+        self.assertEqual(self.bytes_of("route1"), saved_over(route1, WORLD["route1"]))
+        self.assertFalse(os.path.exists(os.path.join(self.folder, "forest.link")))
+        # city, which route1 leads right to: Cancel changes nothing; Remove empties the field.
+        self.find("city")
+        for answer, said in (("ask-no", "Nothing was removed."), ("ask-yes", "Removed city.")):
+            self.browser.find_element(By.ID, "remove").click()
+            self.wait_until("document.getElementById('ask').open")
+            self.assertEqual([item.text for item in self.browser.find_elements(By.CSS_SELECTOR, "#ask-list li")],
+                             ["route1 no longer leads right to city", "city's link file is removed"])
+            self.browser.find_element(By.ID, answer).click()
+            self.said(said)
+        self.assertFalse(os.path.exists(os.path.join(self.folder, "city.link")))
+        emptied = saved_over(saved_over(route1, WORLD["route1"]), ("", "route2", "town", ""))
+        self.assertEqual(self.bytes_of("route1"), emptied)
+        self.browser.find_element(By.ID, "undo").click()  # made again, and led to again
+        self.said("Undone")
+        self.assertEqual(self.bytes_of("city"), link_bytes(WORLD["city"]))
+        self.assertEqual(self.bytes_of("route1"), saved_over(emptied, WORLD["route1"]))
+
     def test_pan_zoom_fit_and_find(self):
         transform = "String(d3.zoomTransform(document.getElementById('viewport')))"
         fitted = self.browser.execute_script("return " + transform)
@@ -476,7 +516,7 @@ class ScreenReader(unittest.TestCase):
             self.assertTrue(any(item.startswith(name + ";") for item in items), (name, items))
         self.assertIn("shore; leads right to cave; error: shore leads right to cave, but cave "
                       "leads nowhere left", items)
-        self.assertTrue({"Up", "Down", "Left", "Right", "Find a map", "New map"} <=
+        self.assertTrue({"Up", "Down", "Left", "Right", "Find a map", "New map", "Rename to"} <=
                         set(roles.get("entry", [])), roles.get("entry"))
         self.assertIn("town", roles.get("heading", []))
         self.assertIn("Findings", roles.get("heading", []))

@@ -1,6 +1,6 @@
 // The editor's page's modules that do not touch the page, under Node's own test runner: the
-// edits and their inverses, the geometry of the picture, what the page says, the choice of sides
-// of a merge left unresolved, and the store.
+// edits and their inverses (a rename's and a removal's among them), the geometry of the picture,
+// what the page says, the choice of sides of a merge left unresolved, and the store.
 import assert from "node:assert/strict";
 import test from "node:test";
 
@@ -39,6 +39,31 @@ test("an inverse undoes a new map by removing it; a field not changed is saved a
     const baseline = record("a\nb", "", "c", "");
     const values = {up: "a b", down: "new", left: "c", right: ""};
     assert.deepEqual(edits.typedRecord(baseline, values), record("a\nb", "new", "c", ""));
+});
+
+test("a rename is shown whole and undone by renaming back; a removal undone by making the map again", () => {
+    const town = record("town", "", "", "x");
+    const x = record("", "", "town", "");
+    const rename = {map: "town", to: "forest", files: [{from: "town.link", to: "forest.link"}],
+                    saves: [{map: "forest", expect: town, links: record("forest", "", "", "x")},
+                            {map: "x", expect: x, links: record("", "", "forest", "")}],
+                    expect: {town, x}};
+    assert.deepEqual(words.changeLines(rename), ["town.link becomes forest.link",
+        "forest leads up to forest instead of town", "x leads left to forest instead of town"]);
+    const renamed = edits.changeHistory(rename, "Renamed town to forest.");
+    assert.deepEqual(renamed.undo, {path: "api/rename", body: {map: "forest", to: "town", expect: {
+        forest: record("forest", "", "", "x"), x: record("", "", "forest", "")}}});
+    assert.deepEqual(renamed.redo, {path: "api/rename", body: {map: "town", to: "forest", expect: {town, x}}});
+    // Its own fields unchanged: it is expected under its new name as it was.
+    const alone = edits.changeHistory({...rename, saves: rename.saves.slice(1)}, "");
+    assert.deepEqual(alone.undo.body.expect.forest, town);
+    const removal = {map: "x", files: [], saves: [{map: "town", expect: town, links: record("town", "", "", "")}],
+                     expect: {x, town}};
+    assert.deepEqual(words.changeLines(removal), ["town no longer leads right to x", "x's link file is removed"]);
+    const removed = edits.changeHistory(removal, "Removed x.");
+    assert.deepEqual(removed.undo, {path: "api/save", body: {saves: [
+        {map: "x", expect: null, links: x}, {map: "town", expect: record("town", "", "", ""), links: town}]}});
+    assert.deepEqual(removed.redo, {path: "api/remove", body: {map: "x", expect: {x, town}}});
 });
 
 test("the geometry: arrow keys, drops, links under a click, and the view", () => {
@@ -111,8 +136,8 @@ test("the store chooses the map waited for once it comes, and forgets what has g
     assert.deepEqual([store.chosen, store.pendingChoice, store.recordOf("c")], ["c", null, record("", "", "", "")]);
     store.choose(0);
     assert.equal(store.conflict, null);
-    store.remember("Saved a.", []);
+    store.remember(edits.savesHistory("Saved a.", []));
     store.replayed(true);
-    store.remember("Saved c.", []); // what was undone can no longer be redone
+    store.remember(edits.savesHistory("Saved c.", [])); // what was undone can no longer be redone
     assert.deepEqual([store.done.length, store.undone.length], [1, 0]);
 });

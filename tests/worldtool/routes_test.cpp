@@ -1,5 +1,5 @@
 // The editor's interface fed requests without a socket: who is refused, what each route answers
-// and with which headers, and a save's statuses and JSON.
+// and with which headers, a save's statuses and JSON, and a map's rename and removal.
 #include "linkstore/linkfile.h"
 #include "support/heldfile.h"
 #include "support/temporarydirectory.h"
@@ -218,6 +218,74 @@ TEST_F(EditorInterface, shouldMakeAndTakeAwayANewMapAndRefuseNamesThatAreNotPlai
     for (const std::string& name : refused) {
         EXPECT_EQ(ask(post(save(name, nullptr, record()))).first, 400U) << name;
     }
+}
+
+TEST_F(EditorInterface, shouldRenameAndRemoveAMapAcrossTheWorldOnlyAsThePageSawIt) {
+    const auto change = [&](const std::string& path, json body) {
+        return ask(asked(http::verb::post, path + "?token=" + token, body.dump()));
+    };
+    // Asked with no expectation, the plan, and nothing written.
+    auto [status, answer] =
+        change("/api/rename", {{"map", "map1"}, {"to", "forest"}, {"expect", nullptr}});
+    EXPECT_EQ(status, 200U);
+    EXPECT_EQ(answer["done"], false);
+    EXPECT_EQ(answer["plan"], json::parse(R"({"map": "map1", "to": "forest",
+        "files": [{"from": "map1.link", "to": "forest.link"}],
+        "saves": [{"map": "map2", "expect": {"up": "", "down": "", "left": "map1", "right": ""},
+                   "links": {"up": "", "down": "", "left": "forest", "right": ""}}],
+        "expect": {"map1": {"up": "", "down": "", "left": "", "right": "map2"},
+                   "map2": {"up": "", "down": "", "left": "map1", "right": ""}}})"));
+    const json expect = answer["plan"]["expect"];
+    json other = expect;
+    other["map2"]["up"] = "elsewhere";
+    std::tie(status, answer) =
+        change("/api/rename", {{"map", "map1"}, {"to", "forest"}, {"expect", other}});
+    EXPECT_EQ(status, 409U);
+    EXPECT_EQ(answer["conflicts"][0]["map"], "map2");
+    EXPECT_FALSE(std::filesystem::exists(path("forest")));
+
+    const std::uint64_t before = world->version();
+    std::tie(status, answer) =
+        change("/api/rename", {{"map", "map1"}, {"to", "forest"}, {"expect", expect}});
+    EXPECT_EQ(status, 200U);
+    EXPECT_EQ(answer["done"], true);
+    EXPECT_GT(answer["version"], before);
+    EXPECT_FALSE(std::filesystem::exists(path("map1")));
+    EXPECT_EQ(readBytes(path("forest")), "\r\n\r\n\r\nmap2\r\n");
+    EXPECT_EQ(readBytes(path("map2")), "\r\n\r\nforest\r\n\r\n");
+    EXPECT_EQ(ask(get("/api/world")).second["maps"][0]["name"], "forest");
+
+    // Undone by renaming back, as the page does; removed, only as the page saw it.
+    const json renamed = {{"forest", record("", "", "", "map2")},
+                          {"map2", record("", "", "forest")}};
+    EXPECT_EQ(change("/api/rename", {{"map", "forest"}, {"to", "map1"}, {"expect", renamed}}).first,
+              200U);
+    EXPECT_EQ(readBytes(path("map2")), "\r\n\r\nmap1\r\n\r\n\r\n"); // saved over, as Done saves
+    const json removal = {{"map2", record("", "", "map1")}, {"map1", record("", "", "", "map2")}};
+    EXPECT_EQ(change("/api/remove", {{"map", "map2"}, {"expect", renamed}}).first, 409U);
+    EXPECT_EQ(change("/api/remove", {{"map", "map2"}, {"expect", removal}}).first, 200U);
+    EXPECT_FALSE(std::filesystem::exists(path("map2")));
+    EXPECT_EQ(readBytes(path("map1")), "\r\n\r\n\r\n\r\np2\r\n");
+
+    // What cannot be done, or not now, changes nothing.
+    saveLinkFile(path("cave"), {"", "", "map1", ""});
+    testing::writeBytes(directory.file(".tovren-world.journal"), "tovren-world change 1\nrena");
+    const std::vector<std::tuple<std::string, json, unsigned>> refused = {
+        {"/api/rename", {{"map", "map9"}, {"to", "x"}, {"expect", nullptr}}, 404},
+        {"/api/rename", {{"map", "map1"}, {"to", "a/b"}, {"expect", nullptr}}, 400},
+        {"/api/rename", {{"map", "map1"}, {"expect", nullptr}}, 400},
+        {"/api/remove", {{"map", "map1"}, {"expect", "map1"}}, 400},
+        {"/api/remove", {{"map", "map1"}, {"expect", nullptr}}, 503}, // a change was cut short
+    };
+    for (const auto& [path, body, expected] : refused) {
+        std::tie(status, answer) = change(path, body);
+        EXPECT_EQ(status, expected) << body;
+        EXPECT_TRUE(answer["error"].get<std::string>().ends_with(".")) << answer;
+    }
+    std::filesystem::remove(directory.file(".tovren-world.journal"));
+    EXPECT_EQ(change("/api/rename", {{"map", "map1"}, {"to", "cave"}, {"expect", nullptr}}).first,
+              400U);
+    EXPECT_EQ(readBytes(path("cave")), "\r\n\r\nmap1\r\n\r\n");
 }
 
 } // namespace

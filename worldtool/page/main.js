@@ -27,8 +27,9 @@ function start(document) {
     const store = new Store();
     const server = new Server(document.querySelector('meta[name="tovren-token"]').content);
     const feed = new Feed(server, store);
-    const question = new Question({dialog: $("ask"), text: $("ask-text"), no: $("ask-no")});
-    const saving = new Saving(server, store, feed, (text) => question.ask(text));
+    const question = new Question({dialog: $("ask"), text: $("ask-text"), list: $("ask-list"),
+                                   yes: $("ask-yes"), no: $("ask-no")});
+    const saving = new Saving(server, store, feed, (text, options) => question.ask(text, options));
     showStatus($("status"), store);
     // The picture hears of a new world first: the others read it.
     const picture = new Picture(area.stage, store);
@@ -44,6 +45,7 @@ function start(document) {
         conflict: {section: $("conflict"), text: $("conflict-text"), rows: $("conflict-rows"),
                    mine: $("conflict-mine"), theirs: $("conflict-theirs")},
         findings: {section: $("map-findings-section"), list: $("map-findings")},
+        change: {form: $("rename"), to: $("rename-to"), remove: $("remove")},
     }, {store, saving, findings, merge});
     const view = new Viewport(area, picture, store);
     const dragging = new Dragging(area, {picture, view, store, saving, panel});

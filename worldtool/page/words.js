@@ -64,3 +64,20 @@ export function mapsMatching(maps, wanted) {
     });
     return exact >= 0 ? [exact, ...matches] : matches;
 }
+
+// A planned rename or removal (edits.js, changeHistory) as lines: each file that takes the new
+// name, each field that changes, and the link file that goes.
+export function changeLines(plan) {
+    const lines = plan.files.map((file) => `${file.from} becomes ${file.to}`);
+    for (const {map, expect, links} of plan.saves) {
+        for (const direction of directions.filter((d) => expect[d] !== links[d])) {
+            lines.push(links[direction] === ""
+                ? `${map} no longer leads ${direction} to ${expect[direction]}`
+                : `${map} leads ${direction} to ${links[direction]} instead of ${expect[direction]}`);
+        }
+    }
+    if (plan.to === undefined) {
+        lines.push(`${plan.map === "" ? "The map with no name" : plan.map}'s link file is removed`);
+    }
+    return lines;
+}
