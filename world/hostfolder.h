@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <functional>
 #include <optional>
 #include <string>
@@ -37,6 +38,10 @@ std::string shownName(const std::string& mapName);
 
 // Whether a map name reaches into another folder.
 bool hasSeparator(std::string_view mapName);
+
+// Where the last part of a text starts, after its last separator: the name of the map it leads
+// to within the folder it leads into.
+std::size_t nameStart(std::string_view text);
 
 // Where a path leads once its folders are resolved: the same text for every path to one file
 // (by its folder and name). None when its folder does not exist.

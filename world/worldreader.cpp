@@ -61,7 +61,11 @@ std::optional<UnresolvedMerge> unresolvedMergeIn(const std::string& path,
     if (lines.size() < fields.size()) { // changed since, or gone: the record as loaded
         lines.assign({record.up, record.down, record.left, record.right});
     }
-    return findUnresolvedMerge(lines);
+    std::optional<UnresolvedMerge> merge = findUnresolvedMerge(lines);
+    if (merge) {
+        merge->loaded = record;
+    }
+    return merge;
 }
 
 std::optional<FileFailure> loadInto(WorldMap& map) {

@@ -1,5 +1,6 @@
 // tovren-world: checks, draws, exports and mends the world that a folder's link files make.
 // Usage in --help.
+#include "worldtool/cli/changecommands.h"
 #include "worldtool/cli/commandline.h"
 #include "worldtool/cli/commands.h"
 #include "worldtool/cli/editcommand.h"
@@ -19,6 +20,8 @@ constexpr const char* folderHelp =
 constexpr const char* gridHelp =
     "Lays the world out as a grid of equal screens, one step per link, and tells the maps "
     "that overlap there";
+constexpr const char* finishHelp =
+    "First completes a rename or removal in the folder that was cut short";
 
 // What every command on a folder's world takes: --grid where it lays the world out, and FOLDER.
 template <typename Options> void takeFolder(CLI::App* command, Options& options) {
@@ -39,6 +42,9 @@ struct Commands {
     MirrorOptions mirror;
     MergeOptions merge;
     GitSetupOptions gitSetup;
+    RenameOptions rename;
+    RemoveOptions remove;
+    bool finish = false;
     std::function<int()> chosen;
 
     // A subcommand that runs `run` when the command line chooses it.
@@ -160,6 +166,54 @@ void addGit(CLI::App& app, Commands& commands) {
                                 "A folder of the repository (default: the current folder)");
 }
 
+void addRenameAndRemove(CLI::App& app, Commands& commands) {
+    RenameOptions& rename = commands.rename;
+    CLI::App* renameCommand =
+        commands.add(app, "rename",
+                     "Lists, or with --write makes, a map's rename: its link file and every field "
+                     "of every map that leads to it",
+                     [&] { return renameMap(rename); });
+    renameCommand->add_option("OLD", rename.map, "The map's name")->required();
+    renameCommand->add_option("NEW", rename.newName, "Its new name, a plain one")->required();
+    renameCommand->add_flag("--write", rename.write, "Renames it");
+    renameCommand
+        ->add_option("--also", rename.also,
+                     "The ends of the names of the files beside it to rename too, such as "
+                     ".tmx,.png")
+        ->delimiter(',')
+        ->allow_extra_args(false);
+    renameCommand->add_option("FOLDER", rename.folder, folderHelp);
+
+    RemoveOptions& remove = commands.remove;
+    CLI::App* removeCommand =
+        commands.add(app, "remove",
+                     "Lists, or with --write makes, a map's removal: every field that leads to it "
+                     "emptied, and its link file removed",
+                     [&] { return removeMap(remove); });
+    removeCommand->add_option("MAP", remove.map, "The map's name")->required();
+    removeCommand->add_flag("--write", remove.write, "Removes it");
+    removeCommand->add_option("FOLDER", remove.folder, folderHelp);
+}
+
+// Every command on a folder can complete a rename or removal there that was cut short.
+void addFinish(CLI::App& app, Commands& commands) {
+    for (CLI::App* command : app.get_subcommands({})) {
+        if (command->get_option_no_throw("FOLDER") != nullptr) {
+            command->add_flag("--finish", commands.finish, finishHelp);
+        }
+    }
+}
+
+// A rename or removal cut short is told of by every command on its folder, and completed first
+// with --finish; rename and remove complete their own. False where it could not be completed.
+bool tellOfAChangeCutShort(const CLI::App& app, const Commands& commands) {
+    const CLI::App* chosen = app.get_subcommands().front();
+    const CLI::Option* folder = chosen->get_option_no_throw("FOLDER");
+    const bool changes = chosen->get_name() == "rename" || chosen->get_name() == "remove";
+    return folder == nullptr || (!commands.finish && changes) ||
+           tellOrFinishChange(folder->as<std::string>(), commands.finish);
+}
+
 int run(const std::vector<std::string>& arguments) {
     CLI::App app("Checks, draws, exports and mends the world of maps that a folder's link files "
                  "make: which map lies past each edge of which.",
@@ -171,6 +225,8 @@ int run(const std::vector<std::string>& arguments) {
     addExport(app, commands);
     addEditAndMirror(app, commands);
     addGit(app, commands);
+    addRenameAndRemove(app, commands);
+    addFinish(app, commands);
     try {
         std::vector<std::string> reversed(arguments.rbegin(), arguments.rend() - 1);
         app.parse(reversed);
@@ -178,6 +234,9 @@ int run(const std::vector<std::string>& arguments) {
         return app.exit(error) == 0 ? worldIsSound : cannotDoIt;
     }
     try {
+        if (!tellOfAChangeCutShort(app, commands)) {
+            return cannotDoIt;
+        }
         const int status = commands.chosen();
         std::cout.flush();
         return status;

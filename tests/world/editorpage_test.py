@@ -1,10 +1,12 @@
 #!/usr/bin/python3
 """The editor's page in a real browser (Debian's Chromium, headless, driven by Selenium), as a
 map builder uses it: choosing a map by keyboard and saving a field, linking two maps by dragging,
-cutting a link, a conflict with a save behind the page's back (nothing typed lost), undo and
-redo, a save by Tovren itself shown live, mending a one-way link and a dangling one, making a map
-and a name refused, finding, panning and zooming, and what a screen reader is given: on a desktop
-of its own, what AT-SPI gives a screen reader such as Orca.
+cutting a link, a conflict with a save behind the page's back (nothing typed lost), a merge left
+unresolved and resolved by choosing a side for each field, undo and redo, a save by Tovren itself
+shown live, mending a one-way link and a dangling one, making a map and a name refused, renaming
+and removing a map across the world and undoing both, finding,
+panning and zooming, and what a screen reader is given: on a desktop of its own, what AT-SPI
+gives a screen reader such as Orca.
 The bytes on disk are checked after every save. A screenshot of the page is saved after each
 test.
 
@@ -283,6 +285,27 @@ class Page(unittest.TestCase):
         self.said("Saved route1.")
         self.assertEqual(self.bytes_of("route1"), saved_over(theirs, ("north", "route2", "town", "city")))
 
+    def test_resolve_a_merge_left_unresolved_by_keyboard_a_side_for_each_field(self):
+        merged = ("\r\n<<<<<<< ours\r\nisland\r\n=======\r\n\r\n>>>>>>> theirs\r\nshore\r\n"
+                  "<<<<<<< ours\r\nKöln\r\n=======\r\nroute2\r\n>>>>>>> theirs\r\n").encode(ON_DISK)
+        with open(os.path.join(self.folder, "cave.link"), "wb") as file:
+            file.write(merged)
+        self.wait_until("[...document.querySelectorAll('g.map[data-map]')].some((b) => b.getAttribute("
+                        "'aria-label').startsWith('cave; its link file holds an unresolved merge'))")
+        self.find("cave")
+        self.assertIn("ours and theirs differ on Down and Right",
+                      self.browser.find_element(By.ID, "merge-text").text)
+        self.assertEqual([label.text for label in self.browser.find_elements(By.CSS_SELECTOR, "#merge label")],
+                         ["Ours: island", "Theirs: (empty)", "Ours: Köln", "Theirs: route2"])
+        self.browser.execute_script("document.getElementById('viewport').focus()")
+        self.keys(Keys.TAB, Keys.ENTER)  # the map's box, then into the panel: Down's first side
+        self.keys(Keys.ARROW_DOWN, Keys.TAB, Keys.SPACE, Keys.TAB, Keys.ENTER)  # theirs, ours, Save
+        self.said("Resolved the merge in cave.")
+        self.assertEqual(self.bytes_of("cave"), saved_over(merged, ("", "", "shore", "Köln")))
+        self.wait_for_page_world({"cave": ("", "", "shore", "Köln")})
+        self.assertNotIn("conflict", self.browser.find_element(By.ID, "findings").text)
+        self.wait_until("document.activeElement.id === 'field-up'")  # the fields again
+
     def test_undo_and_redo_only_where_the_files_hold_what_the_page_wrote(self):
         self.find("route2")
         self.browser.find_element(By.ID, "field-right").send_keys("east", Keys.ENTER)
@@ -383,6 +406,45 @@ class Page(unittest.TestCase):
         self.assertIn("lies outside the folder that this editor edits",
                       self.browser.find_element(By.ID, "panel-note").text)
 
+    def test_rename_and_remove_a_map_across_the_world_shown_first_and_undo_both(self):
+        # town: route1 leads left to it, harbour up. By keyboard: its new name, Enter, agreed.
+        self.find("town")
+        self.browser.find_element(By.ID, "rename-to").send_keys("forest", Keys.ENTER)
+        self.wait_until("document.getElementById('ask').open")
+        self.assertEqual([item.text for item in self.browser.find_elements(By.CSS_SELECTOR, "#ask-list li")],
+                         ["town.link becomes forest.link", "harbour leads up to forest instead of town",
+                          "route1 leads left to forest instead of town"])
+        self.assertEqual(self.focused(), "ask-no")
+        ActionChains(self.browser).key_down(Keys.SHIFT).send_keys(Keys.TAB).key_up(Keys.SHIFT).perform()
+        self.keys(Keys.ENTER)
+        self.said("Renamed town to forest.")
+        route1 = saved_over(WORLD["route1"], ("", "route2", "forest", "city"))
+        self.assertEqual(self.bytes_of("forest"), link_bytes(WORLD["town"]))
+        self.assertEqual(self.bytes_of("route1"), route1)
+        self.assertEqual(self.bytes_of("harbour"), saved_over(WORLD["harbour"], ("forest", " island", "", "")))
+        self.assertFalse(os.path.exists(os.path.join(self.folder, "town.link")))
+        self.wait_until("document.getElementById('panel-title').textContent === 'forest'")
+        self.browser.find_element(By.ID, "undo").click()  # renamed back
+        self.said("Undone")
+        self.assertEqual(self.bytes_of("route1"), saved_over(route1, WORLD["route1"]))
+        self.assertFalse(os.path.exists(os.path.join(self.folder, "forest.link")))
+        # city, which route1 leads right to: Cancel changes nothing; Remove empties the field.
+        self.find("city")
+        for answer, said in (("ask-no", "Nothing was removed."), ("ask-yes", "Removed city.")):
+            self.browser.find_element(By.ID, "remove").click()
+            self.wait_until("document.getElementById('ask').open")
+            self.assertEqual([item.text for item in self.browser.find_elements(By.CSS_SELECTOR, "#ask-list li")],
+                             ["route1 no longer leads right to city", "city's link file is removed"])
+            self.browser.find_element(By.ID, answer).click()
+            self.said(said)
+        self.assertFalse(os.path.exists(os.path.join(self.folder, "city.link")))
+        emptied = saved_over(saved_over(route1, WORLD["route1"]), ("", "route2", "town", ""))
+        self.assertEqual(self.bytes_of("route1"), emptied)
+        self.browser.find_element(By.ID, "undo").click()  # made again, and led to again
+        self.said("Undone")
+        self.assertEqual(self.bytes_of("city"), link_bytes(WORLD["city"]))
+        self.assertEqual(self.bytes_of("route1"), saved_over(emptied, WORLD["route1"]))
+
     def test_pan_zoom_fit_and_find(self):
         transform = "String(d3.zoomTransform(document.getElementById('viewport')))"
         fitted = self.browser.execute_script("return " + transform)
@@ -471,7 +533,7 @@ class ScreenReader(unittest.TestCase):
             self.assertTrue(any(item.startswith(name + ";") for item in items), (name, items))
         self.assertIn("shore; leads right to cave; error: shore leads right to cave, but cave "
                       "leads nowhere left", items)
-        self.assertTrue({"Up", "Down", "Left", "Right", "Find a map", "New map"} <=
+        self.assertTrue({"Up", "Down", "Left", "Right", "Find a map", "New map", "Rename to"} <=
                         set(roles.get("entry", [])), roles.get("entry"))
         self.assertIn("town", roles.get("heading", []))
         self.assertIn("Findings", roles.get("heading", []))

@@ -1,10 +1,12 @@
 // The editor's page's modules that do not touch the page, under Node's own test runner: the
-// edits and their inverses, the geometry of the picture, what the page says, and the store.
+// edits and their inverses (a rename's and a removal's among them), the geometry of the picture,
+// what the page says, the choice of sides of a merge left unresolved, and the store.
 import assert from "node:assert/strict";
 import test from "node:test";
 
 import * as edits from "../../worldtool/page/edits.js";
 import * as geometry from "../../worldtool/page/geometry.js";
+import * as merge from "../../worldtool/page/merge.js";
 import {Store} from "../../worldtool/page/store.js";
 import * as words from "../../worldtool/page/words.js";
 
@@ -37,6 +39,31 @@ test("an inverse undoes a new map by removing it; a field not changed is saved a
     const baseline = record("a\nb", "", "c", "");
     const values = {up: "a b", down: "new", left: "c", right: ""};
     assert.deepEqual(edits.typedRecord(baseline, values), record("a\nb", "new", "c", ""));
+});
+
+test("a rename is shown whole and undone by renaming back; a removal undone by making the map again", () => {
+    const town = record("town", "", "", "x");
+    const x = record("", "", "town", "");
+    const rename = {map: "town", to: "forest", files: [{from: "town.link", to: "forest.link"}],
+                    saves: [{map: "forest", expect: town, links: record("forest", "", "", "x")},
+                            {map: "x", expect: x, links: record("", "", "forest", "")}],
+                    expect: {town, x}};
+    assert.deepEqual(words.changeLines(rename), ["town.link becomes forest.link",
+        "forest leads up to forest instead of town", "x leads left to forest instead of town"]);
+    const renamed = edits.changeHistory(rename, "Renamed town to forest.");
+    assert.deepEqual(renamed.undo, {path: "api/rename", body: {map: "forest", to: "town", expect: {
+        forest: record("forest", "", "", "x"), x: record("", "", "forest", "")}}});
+    assert.deepEqual(renamed.redo, {path: "api/rename", body: {map: "town", to: "forest", expect: {town, x}}});
+    // Its own fields unchanged: it is expected under its new name as it was.
+    const alone = edits.changeHistory({...rename, saves: rename.saves.slice(1)}, "");
+    assert.deepEqual(alone.undo.body.expect.forest, town);
+    const removal = {map: "x", files: [], saves: [{map: "town", expect: town, links: record("town", "", "", "")}],
+                     expect: {x, town}};
+    assert.deepEqual(words.changeLines(removal), ["town no longer leads right to x", "x's link file is removed"]);
+    const removed = edits.changeHistory(removal, "Removed x.");
+    assert.deepEqual(removed.undo, {path: "api/save", body: {saves: [
+        {map: "x", expect: null, links: x}, {map: "town", expect: record("town", "", "", ""), links: town}]}});
+    assert.deepEqual(removed.redo, {path: "api/remove", body: {map: "x", expect: {x, town}}});
 });
 
 test("the geometry: arrow keys, drops, links under a click, and the view", () => {
@@ -72,9 +99,26 @@ test("what the page says of maps and findings, and which maps a search finds fir
                  `shore; leads right to cave; error: ${error.message}`);
     assert.equal(words.describe({name: "", up: null}, []), "the map with no name; its link file cannot be loaded");
     assert.equal(words.describe({name: "x", up: "", down: "", left: "", right: ""}, []), "x; leads nowhere");
+    assert.equal(words.describe({name: "x", up: null, merge: {}}, []), "x; its link file holds an unresolved merge");
     assert.equal(words.summary({maps: [{}], findings: [error]}), "1 map: 1 error, 0 warnings");
     const maps = ["route1", "Route", "route2", "town"].map((name) => ({name}));
     assert.deepEqual(words.mapsMatching(maps, " ROUTE "), [1, 0, 2]);
+});
+
+test("a merge left unresolved: the fields to choose, the save of the sides chosen, what the panel says", () => {
+    const loaded = record("town", "<<<<<<< ours", "mine", "=======");
+    const both = {loaded, ours: record("town", "mine", "", "far"), theirs: record("town", "pit", "", "")};
+    assert.deepEqual(merge.mergeFields(both).filter((f) => f.conflict).map((f) => f.direction), ["down", "right"]);
+    assert.deepEqual(merge.resolution("cave", both, {down: "theirs"}), {missing: ["right"]});
+    assert.deepEqual(merge.resolution("cave", both, {down: "theirs", right: "ours", up: "theirs"}),
+                     {save: {map: "cave", expect: loaded, links: record("town", "pit", "", "far")}});
+    assert.equal(merge.mergeInWords("cave", both), "cave holds an unresolved merge: ours and theirs " +
+                 "differ on Down and Right. Choose a side for each, then Save.");
+    // A side short of four lines gives no record: the other's fields, with nothing to choose.
+    const short = {loaded, ours: null, theirs: both.theirs};
+    assert.deepEqual(merge.resolution("cave", short, {}).save.links, both.theirs);
+    assert.match(merge.mergeInWords("cave", short), /Ours has fewer than four lines, so the fields are theirs/);
+    assert.deepEqual(merge.resolution("cave", {loaded, ours: null, theirs: null}, {}).missing, edits.directions);
 });
 
 test("the store chooses the map waited for once it comes, and forgets what has gone", () => {
@@ -92,8 +136,8 @@ test("the store chooses the map waited for once it comes, and forgets what has g
     assert.deepEqual([store.chosen, store.pendingChoice, store.recordOf("c")], ["c", null, record("", "", "", "")]);
     store.choose(0);
     assert.equal(store.conflict, null);
-    store.remember("Saved a.", []);
+    store.remember(edits.savesHistory("Saved a.", []));
     store.replayed(true);
-    store.remember("Saved c.", []); // what was undone can no longer be redone
+    store.remember(edits.savesHistory("Saved c.", [])); // what was undone can no longer be redone
     assert.deepEqual([store.done.length, store.undone.length], [1, 0]);
 });

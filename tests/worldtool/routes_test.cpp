@@ -1,5 +1,5 @@
 // The editor's interface fed requests without a socket: who is refused, what each route answers
-// and with which headers, and a save's statuses and JSON.
+// and with which headers, a save's statuses and JSON, and a map's rename and removal.
 #include "linkstore/linkfile.h"
 #include "support/heldfile.h"
 #include "support/temporarydirectory.h"
@@ -19,6 +19,7 @@ namespace {
 
 using json = nlohmann::json;
 using testing::readBytes;
+using testing::writeBytes;
 
 class EditorInterface : public ::testing::Test {
 protected:
@@ -212,6 +213,35 @@ TEST_F(EditorInterface, shouldSaveOnlyWhenEveryExpectationHoldsAndTellWhatBecame
     EXPECT_EQ(world->version(), saved);
 }
 
+TEST_F(EditorInterface, shouldGiveAnUnresolvedMergesSidesAndResolveItOverTheLinesAsLoaded) {
+    const std::string merged = "<<<<<<< ours\r\nnorth\r\n=======\r\nsouth\r\n>>>>>>> theirs\r\n"
+                               "\r\nmap1\r\n\r\n";
+    writeBytes(path("map2"), merged);
+    world->reread({"map2"});
+    json maps = ask(get("/api/world")).second["maps"];
+    EXPECT_EQ(maps[0]["merge"], nullptr);
+    EXPECT_EQ(maps[1]["up"], nullptr);
+    const json merge = maps[1]["merge"];
+    EXPECT_EQ(merge, (json{{"loaded", record("<<<<<<< ours", "north", "=======", "south")},
+                           {"ours", record("north", "", "map1")},
+                           {"theirs", record("south", "", "map1")}}));
+    // Saved as chosen, over the four lines the store loads; what lies past them stays.
+    EXPECT_EQ(ask(post(save("map2", merge["loaded"], merge["theirs"]))).first, 200U);
+    const std::string saved = "south\r\n\r\nmap1\r\n\r\n";
+    EXPECT_EQ(readBytes(path("map2")), saved + merged.substr(saved.size()));
+    world->rereadAll();
+    const json document = ask(get("/api/world")).second;
+    EXPECT_EQ(document["maps"][1]["merge"], nullptr);
+    EXPECT_EQ(document["maps"][1]["up"], "south");
+    for (const json& finding : document["findings"]) {
+        EXPECT_NE(finding["kind"], "conflict");
+    }
+    // Put back, as undoing the save does, it is the same merge left unresolved at once.
+    EXPECT_EQ(ask(post(save("map2", merge["theirs"], merge["loaded"]))).first, 200U);
+    EXPECT_EQ(readBytes(path("map2")), merged);
+    EXPECT_EQ(ask(get("/api/world")).second["maps"][1]["merge"], merge);
+}
+
 TEST_F(EditorInterface, shouldMakeAndTakeAwayANewMapAndRefuseNamesThatAreNotPlain) {
     EXPECT_EQ(ask(post(save("cave", nullptr, record()))).first, 200U);
     EXPECT_EQ(ask(post(save("cave", record("x"), nullptr))).first, 409U); // only as it was made
@@ -270,6 +300,74 @@ TEST_F(EditorInterface, shouldWriteNoFileOutsideItsFolderAndTakeAwayOnlyWhatItMa
     const std::uint64_t saved = world->version(); // and its news is no news
     world->outsideChanged(directory.file("sub"), {"x"});
     EXPECT_EQ(world->version(), saved);
+}
+
+TEST_F(EditorInterface, shouldRenameAndRemoveAMapAcrossTheWorldOnlyAsThePageSawIt) {
+    const auto change = [&](const std::string& path, json body) {
+        return ask(asked(http::verb::post, path + "?token=" + token, body.dump()));
+    };
+    // Asked with no expectation, the plan, and nothing written.
+    auto [status, answer] =
+        change("/api/rename", {{"map", "map1"}, {"to", "forest"}, {"expect", nullptr}});
+    EXPECT_EQ(status, 200U);
+    EXPECT_EQ(answer["done"], false);
+    EXPECT_EQ(answer["plan"], json::parse(R"({"map": "map1", "to": "forest",
+        "files": [{"from": "map1.link", "to": "forest.link"}],
+        "saves": [{"map": "map2", "expect": {"up": "", "down": "", "left": "map1", "right": ""},
+                   "links": {"up": "", "down": "", "left": "forest", "right": ""}}],
+        "expect": {"map1": {"up": "", "down": "", "left": "", "right": "map2"},
+                   "map2": {"up": "", "down": "", "left": "map1", "right": ""}}})"));
+    const json expect = answer["plan"]["expect"];
+    json other = expect;
+    other["map2"]["up"] = "elsewhere";
+    std::tie(status, answer) =
+        change("/api/rename", {{"map", "map1"}, {"to", "forest"}, {"expect", other}});
+    EXPECT_EQ(status, 409U);
+    EXPECT_EQ(answer["conflicts"][0]["map"], "map2");
+    EXPECT_FALSE(std::filesystem::exists(path("forest")));
+
+    const std::uint64_t before = world->version();
+    std::tie(status, answer) =
+        change("/api/rename", {{"map", "map1"}, {"to", "forest"}, {"expect", expect}});
+    EXPECT_EQ(status, 200U);
+    EXPECT_EQ(answer["done"], true);
+    EXPECT_GT(answer["version"], before);
+    EXPECT_FALSE(std::filesystem::exists(path("map1")));
+    EXPECT_EQ(readBytes(path("forest")), "\r\n\r\n\r\nmap2\r\n");
+    EXPECT_EQ(readBytes(path("map2")), "\r\n\r\nforest\r\n\r\n");
+    EXPECT_EQ(ask(get("/api/world")).second["maps"][0]["name"], "forest");
+
+    // Undone by renaming back, as the page does; removed, only as the page saw it.
+    const json renamed = {{"forest", record("", "", "", "map2")},
+                          {"map2", record("", "", "forest")}};
+    EXPECT_EQ(change("/api/rename", {{"map", "forest"}, {"to", "map1"}, {"expect", renamed}}).first,
+              200U);
+    EXPECT_EQ(readBytes(path("map2")), "\r\n\r\nmap1\r\n\r\n\r\n"); // saved over, as Done saves
+    const json removal = {{"map2", record("", "", "map1")}, {"map1", record("", "", "", "map2")}};
+    EXPECT_EQ(change("/api/remove", {{"map", "map2"}, {"expect", renamed}}).first, 409U);
+    EXPECT_EQ(change("/api/remove", {{"map", "map2"}, {"expect", removal}}).first, 200U);
+    EXPECT_FALSE(std::filesystem::exists(path("map2")));
+    EXPECT_EQ(readBytes(path("map1")), "\r\n\r\n\r\n\r\np2\r\n");
+
+    // What cannot be done, or not now, changes nothing.
+    saveLinkFile(path("cave"), {"", "", "map1", ""});
+    testing::writeBytes(directory.file(".tovren-world.journal"), "tovren-world change 1\nrena");
+    const std::vector<std::tuple<std::string, json, unsigned>> refused = {
+        {"/api/rename", {{"map", "map9"}, {"to", "x"}, {"expect", nullptr}}, 404},
+        {"/api/rename", {{"map", "map1"}, {"to", "a/b"}, {"expect", nullptr}}, 400},
+        {"/api/rename", {{"map", "map1"}, {"expect", nullptr}}, 400},
+        {"/api/remove", {{"map", "map1"}, {"expect", "map1"}}, 400},
+        {"/api/remove", {{"map", "map1"}, {"expect", nullptr}}, 503}, // a change was cut short
+    };
+    for (const auto& [path, body, expected] : refused) {
+        std::tie(status, answer) = change(path, body);
+        EXPECT_EQ(status, expected) << body;
+        EXPECT_TRUE(answer["error"].get<std::string>().ends_with(".")) << answer;
+    }
+    std::filesystem::remove(directory.file(".tovren-world.journal"));
+    EXPECT_EQ(change("/api/rename", {{"map", "map1"}, {"to", "cave"}, {"expect", nullptr}}).first,
+              400U);
+    EXPECT_EQ(readBytes(path("cave")), "\r\n\r\nmap1\r\n\r\n");
 }
 
 } // namespace

@@ -137,6 +137,11 @@ bool hasSeparator(std::string_view mapName) {
     return mapName.find('/') != std::string_view::npos;
 }
 
+std::size_t nameStart(std::string_view text) {
+    const std::size_t slash = text.find_last_of('/');
+    return slash == std::string_view::npos ? 0 : slash + 1;
+}
+
 std::optional<std::string> placeOf(const std::string& path) {
     const std::size_t slash = path.find_last_of('/');
     const std::string folder = resolvedPath(slash == 0 ? "/" : path.substr(0, slash));

@@ -157,6 +157,11 @@ bool hasSeparator(std::string_view mapName) {
     return mapName.find_first_of("\\/") != std::string_view::npos;
 }
 
+std::size_t nameStart(std::string_view text) {
+    const std::size_t separator = text.find_last_of("\\/");
+    return separator == std::string_view::npos ? 0 : separator + 1;
+}
+
 std::optional<std::string> placeOf(const std::string& path) {
     const std::wstring full = fullPath(toWide(path));
     const std::size_t separator = full.find_last_of(L"\\/");

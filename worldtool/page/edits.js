@@ -69,6 +69,33 @@ export function inverse(saves) {
     return saves.map((save) => ({map: save.map, expect: save.links, links: save.expect}));
 }
 
+// What the page keeps to undo and redo: the request that takes an edit back and the one that
+// makes it again ({path, body}), each refused by the server where a file no longer holds what
+// the edit left there.
+export function savesHistory(label, saves) {
+    return {label, undo: {path: "api/save", body: {saves: inverse(saves)}},
+            redo: {path: "api/save", body: {saves}}};
+}
+
+// A map renamed or removed across the world, as the server planned it (api/rename or api/remove
+// with expect null): {map, to (a rename's new name), files: [{from, to}], saves, expect}: the
+// saves of the maps whose fields change (a renamed map's own under its new name), and what each
+// file the change touches holds, by map name. A rename is undone by renaming back; a removal by
+// making the map again and putting back every field it emptied.
+export function changeHistory(plan, label) {
+    if (plan.to !== undefined) {
+        const after = {[plan.to]: plan.expect[plan.map]};
+        for (const save of plan.saves) {
+            after[save.map] = save.links;
+        }
+        return {label, undo: {path: "api/rename", body: {map: plan.to, to: plan.map, expect: after}},
+                redo: {path: "api/rename", body: {map: plan.map, to: plan.to, expect: plan.expect}}};
+    }
+    const remade = {map: plan.map, expect: null, links: plan.expect[plan.map]};
+    return {label, undo: {path: "api/save", body: {saves: [remade, ...inverse(plan.saves)]}},
+            redo: {path: "api/remove", body: {map: plan.map, expect: plan.expect}}};
+}
+
 // What saves changed, in words: "cave leads left to shore now."
 export function changeInWords(saves) {
     const changes = [];

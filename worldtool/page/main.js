@@ -9,6 +9,7 @@ import {Dragging} from "./dragging.js";
 import {directions} from "./edits.js";
 import {Findings} from "./findings.js";
 import {listenToKeys} from "./keyboard.js";
+import {MergeChoice} from "./mergechoice.js";
 import {Panel} from "./panel.js";
 import {Picture} from "./picture.js";
 import {Saving} from "./saving.js";
@@ -26,12 +27,16 @@ function start(document) {
     const store = new Store();
     const server = new Server(tokenOf(window.location, window.history, window.sessionStorage));
     const feed = new Feed(server, store);
-    const question = new Question({dialog: $("ask"), text: $("ask-text"), no: $("ask-no")});
-    const saving = new Saving(server, store, feed, (text) => question.ask(text));
+    const question = new Question({dialog: $("ask"), text: $("ask-text"), list: $("ask-list"),
+                                   yes: $("ask-yes"), no: $("ask-no")});
+    const saving = new Saving(server, store, feed, (text, options) => question.ask(text, options));
     showStatus($("status"), store);
     // The picture hears of a new world first: the others read it.
     const picture = new Picture(area.stage, store);
     const findings = new Findings({summary: $("summary"), list: $("findings")}, {store, saving});
+    const merge = new MergeChoice({section: $("merge"), text: $("merge-text"), form: $("merge-form"),
+                                   fields: $("merge-fields"), save: $("merge-save"),
+                                   next: $("field-up")}, {store, saving, feed});
     const panel = new Panel({
         title: $("panel-title"), hint: $("panel-hint"), form: $("fields"), save: $("save"),
         revert: $("revert"), note: $("panel-note"),
@@ -40,7 +45,8 @@ function start(document) {
         conflict: {section: $("conflict"), text: $("conflict-text"), rows: $("conflict-rows"),
                    mine: $("conflict-mine"), theirs: $("conflict-theirs")},
         findings: {section: $("map-findings-section"), list: $("map-findings")},
-    }, {store, saving, findings});
+        change: {form: $("rename"), to: $("rename-to"), remove: $("remove")},
+    }, {store, saving, findings, merge});
     const view = new Viewport(area, picture, store);
     const dragging = new Dragging(area, {picture, view, store, saving, panel});
     new Toolbar({

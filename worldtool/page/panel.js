@@ -1,16 +1,25 @@
 // The panel of the chosen map: its four fields Up, Down, Left and Right as Tovren's window has
 // them, saved with Enter or Save only where the file still holds what the fields were filled
 // from; a conflict shows what the file holds now beside what was typed, and nothing typed is
-// lost when the world changes meanwhile. Below, what is wrong with the map.
+// lost when the world changes meanwhile. Then Rename and Remove, across the whole world; below,
+// what is wrong with the map.
 
 import {changedFields, directions, recordOf, shown, typedRecord} from "./edits.js";
 
 export class Panel {
     // `elements`: title, hint, form, save, revert, note, fields and cuts (each by direction),
-    // conflict: {section, text, rows, mine, theirs}, findings: {section, list}.
-    constructor(elements, {store, saving, findings}) {
-        Object.assign(this, {elements, store, saving, findings});
-        const {form, fields, cuts, revert, conflict} = elements;
+    // conflict: {section, text, rows, mine, theirs}, findings: {section, list}, change: {form,
+    // to, remove}. `merge` shows a merge left unresolved in place of the fields (mergechoice.js).
+    constructor(elements, {store, saving, findings, merge}) {
+        Object.assign(this, {elements, store, saving, findings, merge});
+        const {form, fields, cuts, revert, conflict, change} = elements;
+        change.form.addEventListener("submit", async (event) => {
+            event.preventDefault();
+            if (await saving.change(store.chosen, change.to.value)) {
+                change.to.value = "";
+            }
+        });
+        change.remove.addEventListener("click", () => saving.change(store.chosen));
         for (const direction of directions) {
             fields[direction].addEventListener("input", () => this.markChanges());
             fields[direction].addEventListener("keydown", (event) => {
@@ -36,7 +45,9 @@ export class Panel {
     }
 
     focus() {
-        this.elements.fields.up.focus();
+        if (!this.merge.focus()) {
+            this.elements.fields.up.focus();
+        }
     }
 
     values() {
@@ -56,7 +67,9 @@ export class Panel {
         const {store, elements} = this;
         const index = store.chosenIndex();
         elements.hint.hidden = index >= 0;
-        elements.form.hidden = index < 0;
+        elements.form.hidden = this.merge.show(index < 0 ? null : store.world.maps[index]) || index < 0;
+        // A map of another folder, which a text leads into, is renamed or removed from its own.
+        elements.change.form.hidden = index < 0 || /[\\/]/.test(store.world.maps[index].name);
         if (index < 0) {
             elements.title.textContent = "No map chosen";
             for (const hidden of [elements.findings.section, elements.conflict.section, elements.note]) {

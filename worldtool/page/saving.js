@@ -1,10 +1,12 @@
 // The page's saves: sent to the server, told in the status line, and kept to be undone and
-// redone; and the edits that make them (edits.js), asked about first where they replace a link.
+// redone; the edits that make them (edits.js), asked about first where they replace a link; and
+// a map's rename or removal across the world, shown whole and agreed to first.
 
 import * as edits from "./edits.js";
+import {changeLines} from "./words.js";
 
 export class Saving {
-    // `ask(question)`: true where the person agrees.
+    // `ask(question, {yes, items})`: true where the person agrees.
     constructor(server, store, feed, ask) {
         this.server = server;
         this.store = store;
@@ -15,20 +17,27 @@ export class Saving {
     // Sends saves, tells what came of them, and on success keeps them to undo. Returns the
     // server's answer ({status: 0} where it did not answer). `quiet`: a conflict (409) is left to
     // the caller to tell; `history`: false for an undo or redo.
-    async save(saves, label, {quiet = false, history = true} = {}) {
+    save(saves, label, {quiet = false, history = true} = {}) {
+        return this.send({path: "api/save", body: {saves}}, label,
+                         {quiet, entry: history ? edits.savesHistory(label, saves) : null});
+    }
+
+    // Sends a change of the world ({path, body}), tells what came of it, and on success keeps
+    // `entry` to undo.
+    async send({path, body}, label, {quiet = false, entry = null} = {}) {
         const store = this.store;
         const started = performance.now();
         let answer;
         try {
-            answer = await this.server.ask("POST", "api/save", {saves});
+            answer = await this.server.ask("POST", path, body);
         } catch (error) {
             store.tell(error.message, true);
             return {status: 0};
         }
         if (answer.status === 200) {
             store.heard(answer.data.version);
-            if (history) {
-                store.remember(label, saves);
+            if (entry) {
+                store.remember(entry);
             }
             store.tell(label);
             performance.measure("tovren-save", {start: started});
@@ -42,8 +51,8 @@ export class Saving {
         return answer;
     }
 
-    // Takes the last save back (undo) or makes it again (redo): only where every file still
-    // holds what that save left, which the server checks.
+    // Takes the last edit back (undo) or makes it again (redo): only where every file still
+    // holds what that edit left, which the server checks.
     async replay(backwards) {
         const store = this.store;
         const entry = (backwards ? store.done : store.undone).at(-1);
@@ -51,11 +60,14 @@ export class Saving {
             store.tell(`There is nothing to ${backwards ? "undo" : "redo"}.`);
             return;
         }
-        const saves = backwards ? edits.inverse(entry.saves) : entry.saves;
-        const answer = await this.save(saves, `${backwards ? "Undone" : "Redone"}: ${entry.label}`,
-                                       {history: false, quiet: true});
+        const request = backwards ? entry.undo : entry.redo;
+        const answer = await this.send(request, `${backwards ? "Undone" : "Redone"}: ${entry.label}`,
+                                       {quiet: true});
         if (answer.status === 200) {
             store.replayed(backwards);
+            if (request.path === "api/rename") {
+                store.pendingChoice = request.body.to;
+            }
         } else if (answer.status === 409 && answer.data.conflicts) {
             const changed = answer.data.conflicts.map((c) => c.map).join(", ");
             store.tell(backwards
@@ -101,6 +113,47 @@ export class Saving {
     // A finding's mend, as the server worked it out.
     mend(finding) {
         return this.save(finding.mend.saves, edits.changeInWords(finding.mend.saves));
+    }
+
+    // Renames a map across the world (to: its new name) or, without one, removes it: the server
+    // plans it, the person sees every field it changes and agrees, and it is done only where no
+    // file changed meanwhile. True where it was done.
+    async change(map, to) {
+        const store = this.store;
+        const path = to === undefined ? "api/remove" : "api/rename";
+        let planned;
+        try {
+            planned = await this.server.ask("POST", path, {map, to, expect: null});
+        } catch (error) {
+            store.tell(error.message, true);
+            return false;
+        }
+        if (planned.status !== 200) {
+            store.tell((planned.data && planned.data.error) || "The editor's server could not plan it.", true);
+            return false;
+        }
+        const plan = planned.data.plan;
+        const renaming = to !== undefined;
+        const label = renaming ? `Renamed ${map} to ${to}.` : `Removed ${map}.`;
+        const question = `${renaming ? `Rename ${map} to ${to}` : `Remove ${map}`}? ` +
+            (plan.saves.length ? "Every field that leads to it changes:" : "No field leads to it.");
+        if (!(await this.ask(question, {yes: renaming ? "Rename" : "Remove", items: changeLines(plan)}))) {
+            store.tell(renaming ? "Nothing was renamed." : "Nothing was removed.");
+            return false;
+        }
+        const answer = await this.send({path, body: {map, to, expect: plan.expect}}, label,
+                                       {quiet: true, entry: edits.changeHistory(plan, label)});
+        if (answer.status === 409) {
+            const changed = answer.data.conflicts.map((c) => c.map).join(", ");
+            store.tell(`${changed} changed since it was planned. Nothing was changed.`, true);
+        }
+        if (answer.status !== 200) {
+            return false;
+        }
+        if (renaming) {
+            store.pendingChoice = to;
+        }
+        return true;
     }
 
     // Makes a map and chooses it; true where it was made.

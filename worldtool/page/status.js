@@ -1,5 +1,5 @@
 // What the page says to the person: the status line, which shows what the store tells, and a
-// question asked in a dialog before an edit replaces something.
+// question asked in a dialog before an edit replaces something, or renames or removes a map.
 
 export function showStatus(line, store) {
     store.on("status", ({text, failure}) => {
@@ -18,19 +18,25 @@ export function showStatus(line, store) {
 }
 
 export class Question {
-    constructor({dialog, text, no}) {
-        this.dialog = dialog;
-        this.text = text;
-        this.no = no;
+    constructor({dialog, text, list, yes, no}) {
+        Object.assign(this, {dialog, text, list, yes, no});
     }
 
     get open() {
         return this.dialog.open;
     }
 
-    // True where the person answers yes; the dialog starts on no.
-    async ask(question) {
+    // True where the person answers yes (the button says `yes`); the dialog starts on no. `items`:
+    // what it would do, listed under the question.
+    async ask(question, {yes = "Replace", items = []} = {}) {
         this.text.textContent = question;
+        this.yes.textContent = yes;
+        this.list.replaceChildren(...items.map((item) => {
+            const line = this.list.ownerDocument.createElement("li");
+            line.textContent = item;
+            return line;
+        }));
+        this.list.hidden = items.length === 0;
         this.dialog.returnValue = "";
         this.dialog.showModal();
         this.no.focus();

@@ -19,7 +19,7 @@ export class Store {
         this.pendingChoice = null;  // a map to choose once it appears
         this.panel = null;          // {name, baseline}: the map and record the fields show
         this.conflict = null;       // {current, typed, failure}: a save the file refused
-        this.done = [];             // the page's own saves, {label, saves}, last last
+        this.done = [];             // the page's own edits, {label, undo, redo}, last last
         this.undone = [];           // saves undone, which can be done again
         this.latest = 0;            // the newest version of the world the server told of
         this.status = {text: "", failure: false};
@@ -103,9 +103,10 @@ export class Store {
         this.emit("status", this.status);
     }
 
-    // A save of the page's own, to undo: what can be redone is forgotten.
-    remember(label, saves) {
-        this.done.push({label, saves});
+    // An edit of the page's own, to undo (edits.js, savesHistory): what can be redone is
+    // forgotten.
+    remember(entry) {
+        this.done.push(entry);
         this.undone.length = 0;
         this.emit("history");
     }

@@ -7,7 +7,9 @@ import {directions} from "./edits.js";
 // A map as a screen reader says it: its name first, then its links and what is wrong with it.
 export function describe(map, findings) {
     const parts = [map.name === "" ? "the map with no name" : map.name];
-    if (map.up === null) {
+    if (map.merge) {
+        parts.push("its link file holds an unresolved merge");
+    } else if (map.up === null) {
         parts.push("its link file cannot be loaded");
     } else {
         const leads = directions.filter((d) => map[d] !== "").map((d) => `${d} to ${map[d]}`);
@@ -61,4 +63,21 @@ export function mapsMatching(maps, wanted) {
         }
     });
     return exact >= 0 ? [exact, ...matches] : matches;
+}
+
+// A planned rename or removal (edits.js, changeHistory) as lines: each file that takes the new
+// name, each field that changes, and the link file that goes.
+export function changeLines(plan) {
+    const lines = plan.files.map((file) => `${file.from} becomes ${file.to}`);
+    for (const {map, expect, links} of plan.saves) {
+        for (const direction of directions.filter((d) => expect[d] !== links[d])) {
+            lines.push(links[direction] === ""
+                ? `${map} no longer leads ${direction} to ${expect[direction]}`
+                : `${map} leads ${direction} to ${links[direction]} instead of ${expect[direction]}`);
+        }
+    }
+    if (plan.to === undefined) {
+        lines.push(`${plan.map === "" ? "The map with no name" : plan.map}'s link file is removed`);
+    }
+    return lines;
 }

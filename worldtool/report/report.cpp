@@ -38,6 +38,7 @@ public:
         }
         line_["cell"] = json::array({0, 0});
         line_["region"] = 0;
+        line_["merge"] = nullptr;
     }
 
     void write(const WorldMap& map, std::string& out) {
@@ -60,12 +61,21 @@ public:
             cell[0] = map.cell->x;
             cell[1] = map.cell->y;
         }
-        *member = map.region;
+        *member++ = map.region;
+        *member = map.unresolvedMerge ? mergeJson(*map.unresolvedMerge) : json(nullptr);
         out += jsonText(line_);
     }
 
 private:
     json line_;
+
+    // What a page needs to resolve the merge: each side's record, and the record as loaded,
+    // which a save over it expects.
+    static json mergeJson(const UnresolvedMerge& merge) {
+        return {{"loaded", recordJson(merge.loaded)},
+                {"ours", recordJson(merge.ours)},
+                {"theirs", recordJson(merge.theirs)}};
+    }
 
     static void setText(json& member, const std::string& text) {
         if (!member.is_string()) {

@@ -46,6 +46,8 @@ const EditorRoutes::Route EditorRoutes::routes_[] = {
     {"/api/picture", http::verb::get, &EditorRoutes::picture, false, true},
     {"/api/events", http::verb::get, &EditorRoutes::events, false, true},
     {"/api/save", http::verb::post, &EditorRoutes::save, true, true},
+    {"/api/rename", http::verb::post, &EditorRoutes::rename, true, true},
+    {"/api/remove", http::verb::post, &EditorRoutes::remove, true, true},
 };
 
 EditorRoutes::EditorRoutes(LiveWorld& world, Guard guard)
@@ -148,6 +150,26 @@ Answer EditorRoutes::save(const Request& request) {
         return sending(refusal(request, http::status::bad_request, *why));
     }
     return sending(saveAnswer(request, world_.save(std::get<SaveRequest>(parsed).saves)));
+}
+
+Answer EditorRoutes::rename(const Request& request) {
+    return change(request, true);
+}
+
+Answer EditorRoutes::remove(const Request& request) {
+    return change(request, false);
+}
+
+Answer EditorRoutes::change(const Request& request, bool renaming) {
+    if (!plain(request[http::field::content_type]).starts_with("application/json")) {
+        return sending(refusal(request, http::status::unsupported_media_type,
+                               "A change is sent as application/json."));
+    }
+    std::variant<ChangeRequest, std::string> parsed = parseChangeRequest(request.body(), renaming);
+    if (const std::string* why = std::get_if<std::string>(&parsed)) {
+        return sending(refusal(request, http::status::bad_request, *why));
+    }
+    return sending(changeAnswer(request, world_.change(std::get<ChangeRequest>(parsed))));
 }
 
 } // namespace tovren

@@ -26,6 +26,8 @@ struct Answer {
 //   GET  /api/picture  the picture of draw, its version in the header Tovren-Version
 //   GET  /api/events   server-sent events: "world" {"version": N} at once and on every change
 //   POST /api/save     a change to the world (saverequest.h, saveanswer.h)
+//   POST /api/rename   a map renamed across the world, or its plan (the same)
+//   POST /api/remove   a map removed across the world, or its plan (the same)
 // Anything else is refused: 403 by the guard, 404 for no such path, 405 for another method.
 // Safe to call from several threads at once.
 class EditorRoutes {
@@ -60,6 +62,9 @@ private:
     Answer picture(const Request& request);
     Answer events(const Request& request);
     Answer save(const Request& request);
+    Answer rename(const Request& request);
+    Answer remove(const Request& request);
+    Answer change(const Request& request, bool renaming);
 };
 
 } // namespace tovren

@@ -15,4 +15,13 @@ namespace tovren {
 //   "version", "error"?: a sentence for each map not saved}.
 Response saveAnswer(const Request& request, const EditorSave& saved);
 
+// The answer to POST /api/rename and /api/remove, from what the change came to:
+// - refused: 404 (no such map), 400 (not a plain name, or it cannot be done as asked: the name
+//   is taken, say), 503 (not now: another program holds a file, another change is going on or
+//   was cut short), 500 (it stopped on its way, its journal kept), each with the sentence;
+// - a conflict, as for a save: 409, nothing written;
+// - else 200, {"plan": {"map", "to"?, "files": [{"from", "to"}], "saves": [{"map", "expect",
+//   "links"}], "expect": {MAP: RECORD}}, "done": whether it was done, "version"}.
+Response changeAnswer(const Request& request, const EditorChange& change);
+
 } // namespace tovren

@@ -3,6 +3,7 @@
 #include "linkstore/linkfile.h"
 #include "world/hostfolder.h"
 #include "world/plainname.h"
+#include "world/unresolvedmerge.h"
 #include "worldtool/edit/session/liveworld.h"
 
 #include <algorithm>
@@ -14,6 +15,12 @@ namespace {
 std::string outsideTheFolder(const std::string& map) {
     return "The map " + map +
            " lies outside the folder that this editor edits: it is read, never written.";
+}
+
+bool holdsMergeMarker(const LinkRecord& record) {
+    return std::any_of(allDirections.begin(), allDirections.end(), [&](Direction direction) {
+        return isMergeMarker(textOf(record, direction));
+    });
 }
 
 } // namespace
@@ -132,6 +139,17 @@ EditorSave LiveWorld::save(const std::vector<MapSave>& saves) {
         const std::lock_guard<std::mutex> guard(lock_);
         changed = keepWritten(where, result);
     }
+    // A record written with one of git's markers in it (an unresolved merge put back) is a merge
+    // left unresolved again, whose sides lie past its four lines: its file is read again.
+    std::vector<std::string> unresolved;
+    for (std::size_t at = 0; at < result.outcomes.size(); ++at) {
+        const std::optional<LinkRecord>& links = where.targets[at].save.links;
+        if (!result.outcomes[at].failure && links && where.folderNames[at] &&
+            holdsMergeMarker(*links)) {
+            unresolved.push_back(*where.folderNames[at]);
+        }
+    }
+    reread(unresolved);
     if (changed) {
         newVersion();
     }

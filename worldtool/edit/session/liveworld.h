@@ -2,6 +2,7 @@
 
 #include "world/mapsave.h"
 #include "world/savetransaction.h"
+#include "world/worldchange.h"
 #include "world/worldtypes.h"
 
 #include <atomic>
@@ -17,11 +18,40 @@
 
 namespace tovren {
 
-// Why the editor refused a change before trying any of it.
+// Why the editor refused a change before trying any of it, or why a rename or removal failed.
 struct SaveRefusal {
-    enum class Reason { NoSuchMap, NotAPlainName, NotWritable, FolderGone };
+    enum class Reason {
+        NoSuchMap,
+        NotAPlainName,
+        NotWritable,  // a file the editor does not write: outside its folder, or through a link
+        FolderGone,   // the folder has gone
+        CannotBeDone, // a rename or removal as asked: the new name is taken, say
+        NotNow,       // another program holds a file, another change is going on, or was cut short
+        CutShort,     // a rename or removal stopped on its way; its journal keeps the rest
+    };
     Reason reason;
     std::string sentence;
+};
+
+// A map renamed across the world, or with no new name removed, as the page asks it: by the name
+// the world shows. Without what every file it touches is expected to hold, by map name, only
+// its plan is asked for.
+struct ChangeRequest {
+    std::string map;
+    std::optional<std::string> to;
+    std::optional<std::map<std::string, LinkRecord>> expect;
+};
+
+// What a rename or removal came to: refused; or its plan, what the plan expects each file it
+// touches to hold (the map's own and those of the maps whose fields change, by name), and
+// whether it was done, or, where any file held other than the page expected, nothing was done.
+struct EditorChange {
+    std::optional<SaveRefusal> refusal;
+    WorldChange plan;
+    std::map<std::string, LinkRecord> expect;
+    std::vector<SaveConflict> conflicts;
+    bool done = false;
+    std::uint64_t version = 0;
 };
 
 // What a change asked of the editor came to.
@@ -90,6 +120,11 @@ public:
     // A change of the page: each map by the name the world shows, a new one by a plain name in
     // the folder; then the save transaction, and what it wrote kept.
     EditorSave save(const std::vector<MapSave>& saves);
+
+    // A map renamed or removed across the world as tovren-world rename and remove do it, never
+    // half done: planned from the folder as it is, checked against what the page expected, and
+    // carried out holding the folder against any other such change.
+    EditorChange change(const ChangeRequest& request);
 
 private:
     // Where a change goes: each map's link file, and its name among the folder's own maps.
