@@ -294,6 +294,21 @@ TEST_F(EditorInterface, shouldWriteNoFileOutsideItsFolderAndTakeAwayOnlyWhatItMa
         EXPECT_TRUE(answer["error"].get<std::string>().ends_with(".")) << change;
     }
     EXPECT_EQ(readBytes(victim), "v\r\n\r\n\r\n\r\n");
+    // Nor does a rename or removal: the file outside leads to map1, and it would be saved.
+    saveLinkFile(victim,
+                 {"../" + std::filesystem::u8path(directory.path()).filename().string() + "/map1",
+                  "", "", ""});
+    world->rereadAll();
+    for (const json& change : {json{{"map", "map1"}, {"to", "forest"}, {"expect", nullptr}},
+                               json{{"map", "map1"}, {"expect", nullptr}}}) {
+        const std::string route = change.contains("to") ? "/api/rename" : "/api/remove";
+        const auto [status, answer] =
+            ask(asked(http::verb::post, route + "?token=" + token, change.dump()));
+        EXPECT_EQ(status, 403U) << answer;
+    }
+    EXPECT_TRUE(std::filesystem::exists(path("map1")));
+    EXPECT_EQ(readBytes(victim).substr(0, 3), "../");
+    saveLinkFile(victim, {"v", "", "", ""});
     EXPECT_FALSE(std::filesystem::exists(linkFilePath(elsewhere.path(), "made")));
     EXPECT_EQ(ask(post(save("sub/x", record(), record("y")))).first, 200U); // a subfolder's is
     EXPECT_EQ(readBytes(directory.file("sub/x.link")), "y\r\n\r\n\r\n\r\n");

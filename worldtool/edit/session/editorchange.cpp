@@ -1,6 +1,7 @@
 // The editor's renames and removals of a map: planned by the world library from the folder as it
 // is on disk, checked against what the page expected every file it touches to hold, and carried
 // out as tovren-world rename and remove carry them out, never half done.
+#include "linkstore/linkfile.h"
 #include "world/applychange.h"
 #include "world/changejournal.h"
 #include "world/hostfolder.h"
@@ -9,6 +10,8 @@
 #include "worldtool/edit/session/liveworld.h"
 
 #include <chrono>
+#include <filesystem>
+#include <map>
 #include <set>
 #include <thread>
 
@@ -94,6 +97,22 @@ std::vector<SaveConflict> differences(const ReadMaps& world,
     return conflicts;
 }
 
+// Why the change would write where this editor never writes: a file whose real path lies outside
+// its folder, reached by a text or by a link file that is a symbolic link. None if it would not.
+std::optional<std::string> outsideWrite(const std::string& folder, const WorldChange& change) {
+    if (!liesInside(linkFilePath(folder, change.map), folder)) {
+        return "The map " + change.map +
+               " lies outside the folder that this editor edits: it is read, never written.";
+    }
+    for (const WorldChange::Edit& edit : change.edits) {
+        if (!liesInside(linkFilePath(folder, edit.linkText), folder)) {
+            return edit.save.map + "'s file lies outside the folder that this editor edits: it is "
+                                   "read, never written.";
+        }
+    }
+    return std::nullopt;
+}
+
 } // namespace
 
 EditorChange LiveWorld::change(const ChangeRequest& request) {
@@ -141,6 +160,9 @@ EditorChange LiveWorld::change(const ChangeRequest& request) {
         return refused(SaveRefusal::Reason::CannotBeDone, *why + " Nothing was changed.");
     }
     answer.plan = std::get<WorldChange>(planned);
+    if (const std::optional<std::string> why = outsideWrite(folder_, answer.plan)) {
+        return refused(SaveRefusal::Reason::NotWritable, *why + " Nothing was changed.");
+    }
     answer.expect = expectedOf(world, answer.plan);
     answer.version = version_;
     if (!request.expect) {
@@ -170,16 +192,18 @@ EditorChange LiveWorld::change(const ChangeRequest& request) {
     if (request.to) {
         names.push_back(answer.plan.newName);
     }
-    bool outside = false;
+    std::map<std::string, std::vector<std::string>> inSubfolders; // names by folder
     for (const WorldChange::Edit& edit : answer.plan.edits) {
-        outside = outside || hasSeparator(edit.linkText);
         if (!hasSeparator(edit.linkText)) {
             names.push_back(edit.linkText);
+            continue;
         }
+        const std::filesystem::path file(linkFilePath(folder_, edit.linkText));
+        inSubfolders[file.parent_path().string()].push_back(file.stem().string());
     }
     reread(names);
-    if (outside) {
-        outsideChanged();
+    for (const auto& [subfolder, mapNames] : inSubfolders) {
+        outsideChanged(subfolder, mapNames);
     }
     answer.version = version_;
     answer.refusal = stopped;
