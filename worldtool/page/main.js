@@ -26,8 +26,9 @@ function start(document) {
     const store = new Store();
     const server = new Server(document.querySelector('meta[name="tovren-token"]').content);
     const feed = new Feed(server, store);
-    const question = new Question({dialog: $("ask"), text: $("ask-text"), no: $("ask-no")});
-    const saving = new Saving(server, store, feed, (text) => question.ask(text));
+    const question = new Question({dialog: $("ask"), text: $("ask-text"), yes: $("ask-yes"),
+                                   also: $("ask-also"), no: $("ask-no")});
+    const saving = new Saving(server, store, feed, (text, options) => question.ask(text, options));
     showStatus($("status"), store);
     // The picture hears of a new world first: the others read it.
     const picture = new Picture(area.stage, store);
@@ -47,7 +48,7 @@ function start(document) {
         title: $("title"), search: $("search"), find: $("find"), found: $("found"),
         zoomIn: $("zoom-in"), zoomOut: $("zoom-out"), fit: $("fit"), undo: $("undo"),
         redo: $("redo"), newMap: $("new-map"), newName: $("new-name"),
-    }, {store, view, saving});
+    }, {store, view, saving, picture});
     listenToKeys(area, {store, picture, view, saving, panel, dragging, question});
 
     // For the tests and the benchmarks: when each version was shown, and first painted.
@@ -57,7 +58,6 @@ function start(document) {
         window.tovrenShown = version;
         requestAnimationFrame(() => setTimeout(() => performance.mark(`tovren-painted-${version}`)));
     });
-    window.addEventListener("resize", () => dragging.draw());
     performance.mark("tovren-start");
     feed.refresh();
     feed.listen();

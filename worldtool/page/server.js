@@ -7,9 +7,9 @@ export class Server {
         this.token = token;
     }
 
-    // An answer as {status, data, text, version}: data is the JSON body (a body that is not JSON
-    // as {error: text}), version the header Tovren-Version. Throws where the server does not
-    // answer at all.
+    // An answer as {status, data, text, version, names}: data is the JSON body (a body that is
+    // not JSON as {error: text}), version the header Tovren-Version, names Tovren-Names. Throws
+    // where the server does not answer at all.
     async ask(method, path, body) {
         const headers = {"Tovren-Token": this.token};
         if (body !== undefined) {
@@ -29,16 +29,18 @@ export class Server {
         } catch (error) {
             data = {error: text};
         }
-        return {status: response.status, data, text, version: Number(response.headers.get("Tovren-Version"))};
+        return {status: response.status, data, text, version: Number(response.headers.get("Tovren-Version")),
+                names: response.headers.get("Tovren-Names")};
     }
 
     // Server-sent events: onWorld(version) when the stream opens and at every change; onEnded
-    // once the server has gone; onOpen when the stream (re)opens.
+    // as soon as the stream is cut (the server keeps it open while it runs, so it has ended;
+    // the browser tries again meanwhile); onOpen when the stream (re)opens.
     listen({onWorld, onEnded, onOpen}) {
         const events = new EventSource(`api/events?token=${encodeURIComponent(this.token)}`);
         events.addEventListener("world", (event) => onWorld(JSON.parse(event.data).version));
         events.addEventListener("error", () => {
-            if (events.readyState === EventSource.CLOSED) {
+            if (events.readyState !== EventSource.OPEN) {
                 onEnded();
             }
         });
@@ -90,6 +92,7 @@ export class Feed {
                 return; // shown already
             }
             if (picture.version === document.data.version) {
+                document.data.namesIgnoreCase = document.names === "letter-case-aside";
                 store.showWorld(document.data, picture.text);
                 return;
             }
