@@ -12,7 +12,7 @@ packages=(
     xvfb xauth xdotool x11-utils x11-xserver-utils imagemagick valgrind
     openbox dbus-x11 at-spi2-core python3-pyatspi python3-gi desktop-file-utils libglib2.0-bin unzip
     nlohmann-json3-dev libcli11-dev libboost-dev node-d3-zoom esbuild nodejs librsvg2-bin tiled
-    chromium chromium-driver python3-selenium
+    chromium chromium-driver python3-selenium git pre-commit
 )
 
 missing=()

@@ -99,6 +99,13 @@ std::string unreadableFile(const std::string& map, const FileFailure& failure) {
     return shownInText(map) + " cannot be loaded: " + failure.description();
 }
 
+std::string unresolvedMerge(const std::string& map, std::size_t firstLine, std::size_t lastLine) {
+    const std::string lines = firstLine == lastLine ? "line " + std::to_string(firstLine)
+                                                    : "lines " + std::to_string(firstLine) +
+                                                          " to " + std::to_string(lastLine);
+    return shownInText(map) + " holds an unresolved merge (" + lines + ")";
+}
+
 std::string wouldNeedTwoCells(const std::string& leader, Direction direction,
                               const std::string& led, const std::string& moved, Cell placed,
                               Cell wanted) {

@@ -20,6 +20,7 @@ std::string danglingLink(const std::string& map, Direction direction, const std:
                          const std::optional<FileFailure>& failure,
                          const std::optional<std::string>& suggestion);
 std::string unreadableFile(const std::string& map, const FileFailure& failure);
+std::string unresolvedMerge(const std::string& map, std::size_t firstLine, std::size_t lastLine);
 std::string wouldNeedTwoCells(const std::string& leader, Direction direction,
                               const std::string& led, const std::string& moved, Cell placed,
                               Cell wanted);

@@ -39,6 +39,11 @@ public:
                 findings.push_back({FindingKind::Unreadable, map.name, std::nullopt, std::nullopt,
                                     unreadableFile(map.name, *map.failure)});
             }
+            if (map.unresolvedMerge) {
+                findings.push_back({FindingKind::Conflict, map.name, std::nullopt, std::nullopt,
+                                    unresolvedMerge(map.name, map.unresolvedMerge->firstLine,
+                                                    map.unresolvedMerge->lastLine)});
+            }
             for (const Direction direction : allDirections) {
                 judgeLink(index, direction, findings);
             }
@@ -71,7 +76,7 @@ private:
         const WorldMap& far = read_.maps[*target];
         const Direction back = opposite(direction);
         if (!far.links || far.neighbour(back) == index) {
-            return; // unreadable, told as such; or leading back
+            return; // unreadable or unresolved, told as such; or leading back
         }
         findings.push_back({FindingKind::OneWay, map.name, direction, text,
                             far.text(back).empty()

@@ -1,12 +1,17 @@
 #include "world/worldreader.h"
 
+#include "linkstore/hostcodepage.h"
 #include "linkstore/linkfile.h"
 #include "world/hostfolder.h"
+#include "world/unresolvedmerge.h"
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <condition_variable>
 #include <exception>
+#include <filesystem>
+#include <fstream>
 #include <iterator>
 #include <mutex>
 #include <numeric>
@@ -32,11 +37,42 @@ bool namesNoFile(const FileFailure& failure) {
            failure.kind() == Kind::BadFileName;
 }
 
+constexpr std::size_t longestMergeRead = std::size_t{1} << 20;
+
+// The unresolved merge a loaded record holds, read from its whole file: the conflict's markers
+// and its sides reach past the fourth line. Only a record with a marker in it is read again.
+std::optional<UnresolvedMerge> unresolvedMergeIn(const std::string& path,
+                                                 const LinkRecord& record) {
+    const std::array<const std::string*, 4> fields{&record.up, &record.down, &record.left,
+                                                   &record.right};
+    if (std::none_of(fields.begin(), fields.end(),
+                     [](const std::string* field) { return isMergeMarker(*field); })) {
+        return std::nullopt;
+    }
+    std::vector<std::string> lines;
+    std::ifstream file(std::filesystem::path(std::u8string(path.begin(), path.end())),
+                       std::ios::binary);
+    std::string bytes(longestMergeRead, '\0');
+    file.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    bytes.resize(static_cast<std::size_t>(std::max<std::streamsize>(file.gcount(), 0)));
+    for (std::string& line : linkFileLines(bytes)) {
+        lines.push_back(fromHostCodePage(std::move(line)));
+    }
+    if (lines.size() < fields.size()) { // changed since, or gone: the record as loaded
+        lines.assign({record.up, record.down, record.left, record.right});
+    }
+    return findUnresolvedMerge(lines);
+}
+
 std::optional<FileFailure> loadInto(WorldMap& map) {
     try {
         map.links = loadLinkFile(map.path);
     } catch (const FileFailure& failure) {
         return failure;
+    }
+    map.unresolvedMerge = unresolvedMergeIn(map.path, *map.links);
+    if (map.unresolvedMerge) {
+        map.links.reset(); // its fields are not links
     }
     return std::nullopt;
 }

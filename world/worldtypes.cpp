@@ -13,9 +13,11 @@ const char* findingKindName(FindingKind kind) {
     case FindingKind::Wrap:
         return "wrap";
     case FindingKind::Overlap:
+        return "overlap";
+    case FindingKind::Conflict:
         break;
     }
-    return "overlap";
+    return "conflict";
 }
 
 } // namespace tovren

@@ -23,6 +23,19 @@ struct Cell {
     bool operator==(const Cell&) const = default;
 };
 
+// A link file that a merge left with git's conflict markers in its record: the lines the
+// markers span, counted from 1, and the record each side would give, made of the lines outside
+// the conflicts and that side's lines within them (none where that side has fewer than four
+// lines). Its four fields as the store loads them are not links, and are not followed.
+struct UnresolvedMerge {
+    std::size_t firstLine = 0;
+    std::size_t lastLine = 0;
+    std::optional<LinkRecord> ours;
+    std::optional<LinkRecord> theirs;
+
+    bool operator==(const UnresolvedMerge&) const = default;
+};
+
 // One map of the world: a link file of the folder, or one outside it that a link reaches.
 struct WorldMap {
     std::string name;                   // as typed into Tovren's map name field, UTF-8 for showing
@@ -30,6 +43,8 @@ struct WorldMap {
     std::string path;                   // of its link file
     std::optional<LinkRecord> links;    // none when the file cannot be loaded
     std::optional<FileFailure> failure; // why it cannot
+    // A merge left unresolved in its record: then `links` is none, as its fields are not links.
+    std::optional<UnresolvedMerge> unresolvedMerge;
     // The map each direction leads to, as an index into World::maps; none where the text is
     // empty or names no link file.
     std::array<std::optional<std::size_t>, 4> neighbours;
@@ -46,7 +61,7 @@ struct WorldMap {
     }
 };
 
-enum class FindingKind { OneWay, Dangling, Unreadable, Wrap, Overlap };
+enum class FindingKind { OneWay, Dangling, Unreadable, Wrap, Overlap, Conflict };
 enum class Severity { Error, Warning };
 
 // Something wrong with the world, for people: the map it is about, the direction and the
@@ -99,7 +114,7 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// "one-way", "dangling", "unreadable", "wrap" or "overlap".
+// "one-way", "dangling", "unreadable", "wrap", "overlap" or "conflict".
 TOVREN_WORLD_API const char* findingKindName(FindingKind kind);
 
 } // namespace tovren

@@ -3,6 +3,8 @@
 #include "worldtool/cli/commandline.h"
 #include "worldtool/cli/commands.h"
 #include "worldtool/cli/editcommand.h"
+#include "worldtool/cli/gitsetup.h"
+#include "worldtool/cli/mergecommand.h"
 
 #include <CLI/CLI.hpp>
 #include <functional>
@@ -27,6 +29,8 @@ struct Commands {
     EditOptions edit;
     bool noBrowser = false;
     MirrorOptions mirror;
+    MergeOptions merge;
+    GitSetupOptions gitSetup;
     std::function<int()> chosen;
 
     // A subcommand that runs `run` when the command line chooses it.
@@ -41,9 +45,27 @@ void addCheckAndDraw(CLI::App& app, Commands& commands) {
     CheckOptions& check = commands.check;
     CLI::App* checkCommand = commands.add(
         app, "check",
-        "Tells every one-way, dangling and unreadable link and every loop that wraps around",
+        "Tells every one-way, dangling and unreadable link, every merge left unresolved and every "
+        "loop that wraps around",
         [&] { return checkWorld(check); });
-    checkCommand->add_flag("--json", check.json, "Writes one JSON document instead of lines");
+    CLI::Option* json =
+        checkCommand->add_flag("--json", check.json, "Writes one JSON document instead of lines");
+    checkCommand
+        ->add_option("--format", check.format,
+                     "text (lines, the default), json (as --json), github (GitHub Actions' "
+                     "workflow commands: each finding on its line) or sarif (SARIF 2.1.0, for "
+                     "code scanning)")
+        ->check(CLI::IsMember({"text", "json", "github", "sarif"}))
+        ->excludes(json);
+    CLI::Option* baseline = checkCommand->add_option(
+        "--baseline", check.baseline,
+        "Reports, and fails on, only the findings this baseline does not know, and tells how "
+        "many of its findings are gone");
+    checkCommand
+        ->add_option("--write-baseline", check.writeBaseline,
+                     "Writes the world's findings into this file as the baseline, and reports "
+                     "nothing else")
+        ->excludes(baseline);
     checkCommand->add_flag("--strict", check.strict, "Warnings fail the check too");
     checkCommand->add_flag("--grid", check.grid, gridHelp);
     checkCommand->add_option("FOLDER", check.folder, folderHelp);
@@ -109,6 +131,32 @@ void addEditAndMirror(CLI::App& app, Commands& commands) {
     mirrorCommand->add_option("FOLDER", mirror.folder, folderHelp);
 }
 
+void addGit(CLI::App& app, Commands& commands) {
+    MergeOptions& merge = commands.merge;
+    CLI::App* mergeCommand = commands.add(
+        app, "merge",
+        "git's merge driver for link files: merges BASE, OURS and THEIRS field by field into "
+        "OURS; a field both sides changed differently is marked between conflict markers, and "
+        "the exit status is 1",
+        [&] { return mergeLinkFiles(merge); });
+    mergeCommand->add_option("BASE", merge.base, "The common ancestor's link file (git's %O)")
+        ->required();
+    mergeCommand->add_option("OURS", merge.ours, "Our link file, and the result (git's %A)")
+        ->required();
+    mergeCommand->add_option("THEIRS", merge.theirs, "Their link file (git's %B)")->required();
+
+    GitSetupOptions& gitSetup = commands.gitSetup;
+    CLI::App* gitSetupCommand = commands.add(
+        app, "git-setup",
+        "Lets git keep the bytes of link files and merge them field by field: adds *.link -text "
+        "merge=tovren-link to the repository's .gitattributes, and this program as that merge "
+        "driver to its config",
+        [&] { return setUpGit(gitSetup); });
+    gitSetupCommand->add_flag("--remove", gitSetup.remove, "Takes both away again");
+    gitSetupCommand->add_option("REPO", gitSetup.repository,
+                                "A folder of the repository (default: the current folder)");
+}
+
 int run(const std::vector<std::string>& arguments) {
     CLI::App app("Checks, draws, exports and mends the world of maps that a folder's link files "
                  "make: which map lies past each edge of which.",
@@ -119,6 +167,7 @@ int run(const std::vector<std::string>& arguments) {
     addCheckAndDraw(app, commands);
     addExport(app, commands);
     addEditAndMirror(app, commands);
+    addGit(app, commands);
     try {
         std::vector<std::string> reversed(arguments.rbegin(), arguments.rend() - 1);
         app.parse(reversed);

@@ -4,10 +4,11 @@
 # statuses as on Linux; its one-way link mended in that code page; drawn and exported; and,
 # started with no arguments as by a double-click, the editor on its own folder, opened in the
 # desktop's browser.
-# Usage: tovren_world_exe_test.sh PATH_TO_TOVREN_WORLD_EXE
+# Usage: tovren_world_exe_test.sh PATH_TO_TOVREN_WORLD_EXE PATH_TO_FAKE_GIT_EXE
 set -euo pipefail
 export LC_ALL=C.UTF-8 WINEDEBUG=-all
 tool=$(realpath "$1")
+fake_git=$(realpath "$2")
 world=$(mktemp -d)
 trap 'rm -rf "$world"' EXIT
 fail() { echo "FAILED: $*" >&2; exit 1; }
@@ -31,6 +32,17 @@ status=0
 wine "$tool" check . >"$world/out" || status=$?
 [[ $status -eq 1 ]] && grep -q "^error: dangling: map2 leads up to map9" "$world/out" ||
     fail "status $status: $(cat "$world/out")"
+# For CI: the file from here with "/", and a baseline byte for byte as on Linux.
+(cd .. && wine "$tool" check --format github "${world##*/}") | tr -d '\r' >"$world/out" || true
+grep -q -x "::error file=${world##*/}/map2.link,line=1,title=dangling::map2 leads up to map9, which has no link file" \
+    "$world/out" || fail "github: $(cat "$world/out")"
+wine "$tool" check --write-baseline baseline.json . >/dev/null
+[[ "$(cat baseline.json)" == '{
+  "findings": [
+    {"kind":"dangling","map":"map2","direction":"up","target":"map9"}
+  ]
+}' ]] || fail "the baseline: $(od -c baseline.json | head)"
+rm baseline.json
 status=0
 wine "$tool" check missing >/dev/null 2>"$world/err" || status=$?
 [[ $status -eq 2 ]] && grep -q "Cannot read the folder" "$world/err" || fail "status $status"
@@ -45,6 +57,34 @@ wine "$tool" mirror --write . >"$world/out" || fail "mirror: status $?: $(cat "$
 wine "$tool" draw . >/dev/null && grep -q "<title>Köln</title>" world.svg || fail "draw"
 wine "$tool" export --tiled t.world --map-size 32x32 . >/dev/null && grep -q '"fileName": "Köln.tmx"' t.world ||
     fail "export: $(cat t.world)"
+
+echo "-- git's merge driver: fields merged in Windows-1252, a field both changed between markers"
+git init -q -b main "$world/repository" && cd "$world/repository"
+git config user.name Tester && git config user.email tester@example.org
+git config merge.tovren-link.driver "wine '$tool' merge %O %A %B"
+printf '*.link -text merge=tovren-link\n' >.gitattributes
+printf 'K\xf6ln\r\n\r\n\r\n\r\n' >m.link && git add -A && git commit -qm base
+git checkout -q -b theirs && printf 'K\xf6ln\r\nS\xfcd\r\n\r\nfar\r\n' >m.link && git commit -qam theirs
+git checkout -q main && printf 'K\xf6ln\r\n\r\nwest\r\nnear\r\n' >m.link && git commit -qam ours
+status=0
+git merge -q --no-edit theirs >"$world/out" 2>&1 || status=$?
+merged=$(printf 'K\xf6ln\r\nS\xfcd\r\nwest\r\n<<<<<<< ours\r\nnear\r\n=======\r\nfar\r\n>>>>>>> theirs\r\n' |
+    od -An -tx1)
+[[ $status != 0 && "$(od -An -tx1 m.link)" == "$merged" ]] ||
+    fail "the merge: status $status, $(od -c m.link) $(cat "$world/out")"
+cd "$world"
+
+echo "-- git-setup as Git for Windows sees it: its arguments whole, the driver quoted for its sh"
+mkdir "$world/tool's folder" "$world/git" "$world/team"
+cp "$tool" "$world/tool's folder/tovren-world.exe" && cp "$fake_git" "$world/git/git.exe"
+(cd "$world/team" && WINEPATH="$(winepath -w "$world/git")" FAKE_GIT_LOG="$(winepath -w "$world/git.log")" \
+    wine "$world/tool's folder/tovren-world.exe" git-setup >"$world/out") || fail "git-setup: $(cat "$world/out")"
+program="Z:$world/tool'\\''s folder/tovren-world.exe"
+[[ "$(cat "$world/git.log")" == "-C|.|rev-parse|--show-toplevel
+-C|.|config|--local|--get|merge.tovren-link.driver
+-C|.|config|--local|merge.tovren-link.name|Tovren's link files, merged field by field
+-C|.|config|--local|merge.tovren-link.driver|'$program' merge %O %A %B" ]] || fail "git was told: $(cat "$world/git.log")"
+[[ "$(cat "$world/team/.gitattributes")" == "*.link -text merge=tovren-link" ]] || fail ".gitattributes"
 
 echo "-- with no arguments, as from Explorer: the editor on its own folder, opened in the browser"
 cp "$tool" "$world/tovren-world.exe"
@@ -63,4 +103,4 @@ url=${first##* at }
 [[ "$first" == "Editing the world of Z:${world//\//\\} at http://127.0.0.1:"* ]] ||
     fail "the first line: $first"
 [[ "$(cat "$world/opened" 2>/dev/null)" == "$url" ]] || fail "the browser was not asked to open $url"
-echo "4 passed, 0 failed"
+echo "6 passed, 0 failed"

@@ -233,8 +233,15 @@ class EditServer(unittest.TestCase):
             self.assertGreater(events.next_world(1.0), first)
             self.assertLess(time.monotonic() - started, 1.0)
             self.assertEqual(self.server.world()["maps"][2]["up"], "north")
+            merge = b"<<<<<<< ours\r\nnorth\r\n=======\r\n%s\r\n>>>>>>> theirs\r\n\r\nmap1\r\n\r\n"
+            for version, theirs in ((first + 2, b"south"), (first + 3, b"west")):  # and another
+                with open(self.path("map2"), "wb") as file:
+                    file.write(merge % theirs)
+                self.assertGreaterEqual(events.next_world(1.0), version)
+            self.assertIn(("conflict", "map2"),
+                          [(f["kind"], f["map"]) for f in self.server.world()["findings"]])
             os.remove(self.path("map2"))  # and a file that goes
-            self.assertGreater(events.next_world(1.0), first + 1)
+            self.assertGreater(events.next_world(1.0), first + 3)
             self.assertNotIn("map2", [m["name"] for m in self.server.world()["maps"]])
         finally:
             events.close()

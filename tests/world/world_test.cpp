@@ -157,6 +157,20 @@ TEST_F(WorldOfMaps, shouldTellUnreadableFilesAndGoOnWithTheOthers) {
     EXPECT_EQ(named(world, "short").region, named(world, "fine").region);
 }
 
+TEST_F(WorldOfMaps, shouldTellAnUnresolvedMergeAndFollowNothingFromItsFields) {
+    writeBytes(directory.file("hub.link"), "<<<<<<< ours\r\neast\r\n=======\r\nwest\r\n"
+                                           ">>>>>>> theirs\r\n\r\nnowhere\r\n\r\n");
+    map("east", {"", "hub", "", ""}); // one-way to a map whose way back is not trusted
+    const World world = this->world();
+    EXPECT_EQ(findings(world), (std::vector<std::string>{"conflict hub"}));
+    EXPECT_EQ(world.findings[0].message, "hub holds an unresolved merge (lines 1 to 5)");
+    const WorldMap& hub = named(world, "hub");
+    EXPECT_FALSE(hub.links);
+    ASSERT_TRUE(hub.unresolvedMerge);
+    EXPECT_EQ(hub.unresolvedMerge->theirs, (LinkRecord{"west", "", "nowhere", ""}));
+    EXPECT_TRUE(hub.cell);
+}
+
 TEST_F(WorldOfMaps, shouldWarnOnTheGridOfMapsOnOneCellAndMapsThatWouldNeedTwo) {
     // A ring of three maps going right: c would lie right of b and left of a.
     map("a", {"", "", "c", "b"});

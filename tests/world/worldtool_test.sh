@@ -65,6 +65,85 @@ mends = [f["mend"] and (f["mend"]["label"], f["mend"]["saves"][0]["map"]) for f 
 assert mends == [("Make it lead back", "map1"), ("Take map9", "map4"), None, None], mends
 PYTHON
 
+echo "-- for CI: workflow commands and SARIF, each finding at its file and line from here"
+cd "$scratch"
+[[ $(status_of "$tool" check --format github world) == 1 ]] || fail "github: exit status"
+python3 - "$scratch/out" <<'PYTHON' || fail "the workflow commands: $(cat "$scratch/out")"
+import re, sys
+lines = open(sys.argv[1], encoding="utf-8").read().splitlines()
+command = re.compile(r"::(error|warning) file=([^,:%]|%25|%2C|%3A)+(,line=[1-4](,endLine=[0-9]+)?)?"
+                     r",title=[a-z-]+::[^\r\n]+")
+assert all(command.fullmatch(line) for line in lines[:-1]), lines
+assert lines[-1] == "6 maps in 4 regions: 3 errors, 1 warning", lines[-1]
+assert "::error file=world/map3.link,line=4,title=one-way::map3 leads right to map1, but map1 " \
+       "leads nowhere left" in lines, lines
+assert any(l.startswith("::error file=world/short.link,title=unreadable::") for l in lines), lines
+PYTHON
+mkdir "$scratch/odd" && record "$scratch/odd/x,y:%" nowhere '' '' ''
+"$tool" check --format github odd >"$scratch/out" || true
+[[ "$(head -n 1 "$scratch/out")" == "::error file=odd/x%2Cy%3A%25.link,line=1,title=dangling::x,y:%25 leads up to nowhere, which has no link file" ]] ||
+    fail "escaped: $(cat "$scratch/out")"
+[[ $(status_of "$tool" check --format sarif "$world") == 1 ]] || fail "sarif: exit status"
+python3 - "$scratch/out" "$scratch" <<'PYTHON' || fail "the SARIF log: $(cat "$scratch/out")"
+import json, sys
+log = json.load(open(sys.argv[1], encoding="utf-8"))
+assert log["version"] == "2.1.0" and log["$schema"].endswith("sarif-2.1.0.json"), log
+(run,) = log["runs"]
+driver = run["tool"]["driver"]
+rules = driver["rules"]
+assert driver["name"] == "tovren-world" and isinstance(driver["version"], str), driver
+ids = [rule["id"] for rule in rules]
+assert set(ids) >= {"one-way", "dangling", "unreadable", "wrap", "overlap", "conflict"}, ids
+assert all(rule["shortDescription"]["text"] and rule["fullDescription"]["text"] and
+           rule["defaultConfiguration"]["level"] in ("error", "warning") for rule in rules), rules
+assert run["originalUriBaseIds"]["%SRCROOT%"]["uri"] == "file://" + sys.argv[2] + "/", run
+places = []
+for result in run["results"]:
+    assert rules[result["ruleIndex"]]["id"] == result["ruleId"], result
+    assert result["level"] in ("error", "warning") and result["message"]["text"], result
+    (location,) = result["locations"]
+    artifact = location["physicalLocation"]["artifactLocation"]
+    assert artifact["uriBaseId"] == "%SRCROOT%", artifact
+    region = location["physicalLocation"].get("region", {})
+    assert all(region[key] >= 1 for key in region), region
+    places.append((result["ruleId"], artifact["uri"], region.get("startLine")))
+assert places == [("one-way", "world/map3.link", 4), ("dangling", "world/map4.link", 1),
+                  ("unreadable", "world/short.link", None), ("wrap", "world/map3.link", 4)], places
+PYTHON
+[[ $(status_of "$tool" check --format xml world) == 2 && $(status_of "$tool" check --json --format json world) == 2 ]] ||
+    fail "an unknown format, or two, were taken"
+
+echo "-- a baseline: only new faults fail, fixed ones are counted; it is sorted and stable"
+[[ $(status_of "$tool" check --write-baseline "$scratch/baseline.json" world) == 0 ]] ||
+    fail "--write-baseline: $(cat "$scratch/err")"
+cp "$scratch/baseline.json" "$scratch/first.json"
+"$tool" check --write-baseline "$scratch/baseline.json" "$world" >/dev/null
+cmp -s "$scratch/baseline.json" "$scratch/first.json" || fail "the baseline changed between runs"
+python3 - "$scratch/baseline.json" <<'PYTHON' || fail "the baseline: $(cat "$scratch/baseline.json")"
+import json, sys
+text = open(sys.argv[1], encoding="utf-8").read()
+found = json.loads(text)["findings"]
+keys = [(f["kind"], f["map"], f["direction"] or "", f["target"] or "") for f in found]
+assert keys == sorted(keys) and len(keys) == 4 and len(text.splitlines()) == 8, text
+assert all(set(f) == {"kind", "map", "direction", "target"} for f in found), found
+PYTHON
+[[ $(status_of "$tool" check --baseline "$scratch/baseline.json" world) == 0 ]] ||
+    fail "old faults failed the check: $(cat "$scratch/out")"
+record "$world/map9" '' '' '' 'Nowhere' # a new fault
+mv "$world/short.link" "$scratch/"     # an old one fixed
+[[ $(status_of "$tool" check --baseline "$scratch/baseline.json" world) == 1 ]] || fail "a new fault passed"
+[[ "$(cat "$scratch/out")" == "error: dangling: map9 leads right to Nowhere, which has no link file
+5 maps in 3 regions: 1 error, 0 warnings
+The baseline $scratch/baseline.json: 3 of its findings still stand (not shown), 1 is gone" ]] ||
+    fail "against the baseline: $(cat "$scratch/out")"
+mv "$scratch/short.link" "$world/"
+record "$world/map9" '' '' '' ''
+printf '{"findings": {}}' >"$scratch/bad.json"
+for baseline in bad.json missing.json; do
+    [[ $(status_of "$tool" check --baseline "$scratch/$baseline" world) == 2 && -s "$scratch/err" ]] ||
+        fail "the baseline $baseline was taken"
+done
+
 echo "-- warnings fail only a strict check; a sound world passes"
 mkdir "$scratch/ring" && cd "$scratch/ring"
 record a '' '' b b
@@ -289,4 +368,4 @@ assert all((m["width"], m["height"]) == (640, 480) and m["x"] % 640 == 0 and m["
 assert len({(m["x"], m["y"]) for m in maps}) == len(maps), "maps on top of one another"
 PYTHON
 
-echo "13 passed, 0 failed"
+echo "15 passed, 0 failed"

@@ -3,10 +3,13 @@
 #include "linkstore/linkfile.h"
 #include "world/mirror.h"
 #include "world/world.h"
-#include "worldtool/report/report.h"
-#include "worldtool/picture/svgpicture.h"
-#include "worldtool/tiled/tiledexport.h"
 #include "worldtool/cli/viewer.h"
+#include "worldtool/picture/svgpicture.h"
+#include "worldtool/report/baseline.h"
+#include "worldtool/report/githubreport.h"
+#include "worldtool/report/report.h"
+#include "worldtool/report/sarifreport.h"
+#include "worldtool/tiled/tiledexport.h"
 
 #include <filesystem>
 #include <fstream>
@@ -72,11 +75,49 @@ std::string picturePath(const World& world, const std::string& chosen) {
 } // namespace
 
 int checkWorld(const CheckOptions& options) {
-    const World world = readFolder(options.folder, options.grid);
-    if (options.json) {
+    World world = readFolder(options.folder, options.grid);
+    if (!options.writeBaseline.empty()) {
+        if (!writeFile(options.writeBaseline,
+                       [&](std::ostream& out) { writeBaseline(world, out); })) {
+            return cannotDoIt;
+        }
+        std::cout << "Wrote the world's " << world.findings.size()
+                  << (world.findings.size() == 1 ? " finding" : " findings") << " into "
+                  << options.writeBaseline << " as the baseline\n";
+        return worldIsSound;
+    }
+    std::optional<AgainstBaseline> against;
+    if (!options.baseline.empty()) {
+        std::ifstream in(utf8Path(options.baseline), std::ios::binary);
+        if (!in) {
+            std::cerr << "tovren-world: cannot read the baseline " << options.baseline << '\n';
+            return cannotDoIt;
+        }
+        try {
+            against = compareWithBaseline(world.findings, readBaseline(in));
+        } catch (const std::runtime_error& failure) {
+            std::cerr << "tovren-world: " << options.baseline << ": " << failure.what() << '\n';
+            return cannotDoIt;
+        }
+        world.findings = std::move(against->fresh);
+    }
+    const std::string format = options.json ? "json" : options.format;
+    if (format == "json") {
         writeJsonReport(world, std::cout);
+    } else if (format == "github") {
+        writeGithubReport(world, std::cout);
+    } else if (format == "sarif") {
+        writeSarifReport(world, std::cout);
     } else {
         writeTextReport(world, std::cout);
+    }
+    if (against) {
+        // Beside a document, not in it.
+        std::ostream& told = format == "json" || format == "sarif" ? std::cerr : std::cout;
+        told << "The baseline " << options.baseline << ": " << against->standing
+             << " of its findings " << (against->standing == 1 ? "still stands" : "still stand")
+             << " (not shown), " << against->gone << (against->gone == 1 ? " is" : " are")
+             << " gone\n";
     }
     return statusOf(world, options.strict);
 }

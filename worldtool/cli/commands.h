@@ -15,7 +15,10 @@ constexpr int cannotDoIt = 2;
 
 struct CheckOptions {
     std::string folder;
-    bool json = false;
+    std::string format = "text"; // text, json, github or sarif
+    bool json = false;           // the same as format json
+    std::string baseline;        // reports only the findings this baseline does not know
+    std::string writeBaseline;   // writes the findings there as the baseline instead
     bool strict = false;
     bool grid = false; // laid out as a grid of equal screens, overlaps told
 };

@@ -15,7 +15,8 @@ namespace tovren {
 namespace {
 
 bool sameLoad(const WorldMap& a, const WorldMap& b) {
-    if (a.links != b.links || a.failure.has_value() != b.failure.has_value()) {
+    if (a.links != b.links || a.unresolvedMerge != b.unresolvedMerge ||
+        a.failure.has_value() != b.failure.has_value()) {
         return false;
     }
     return !a.failure || (a.failure->kind() == b.failure->kind() &&
