@@ -87,7 +87,8 @@ export class Dragging {
         this.draw();
     }
 
-    // A click beside the maps: the link nearest to it, if one is near.
+    // A click beside the maps drawn: the link nearest to it, if one is near; where the boxes are
+    // painted as one picture, the map under it, brought near.
     chooseLink(event) {
         if (this.picture.mapAt(event.target) >= 0 || !this.store.world) {
             return;
@@ -97,6 +98,8 @@ export class Dragging {
         if (link) {
             const name = this.store.world.maps[link.map].name;
             this.store.choose(link.map, {view: false, link: {map: name, direction: link.direction}});
+        } else if (this.picture.overview && this.picture.mapAtPoint(point) >= 0) {
+            this.store.choose(this.picture.mapAtPoint(point), {focus: true});
         }
     }
 

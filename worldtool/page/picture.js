@@ -8,22 +8,22 @@
 // leaves the part drawn, the maps and links in the view grown by half its size on every side
 // are drawn from their lines, the maps that stay kept as they are (with the keyboard's focus);
 // so a world of any size costs what its part in view costs. Where that part holds more maps
-// than can be drawn one by one while the picture moves, their boxes are drawn as one shape,
-// too small to hold a name anyway. The list of maps then holds the maps drawn, each with its
-// place in the whole list.
+// than can be drawn one by one while the picture moves, their boxes are painted on a canvas
+// over the picture, too small to hold a name anyway. The list of maps then holds the maps
+// drawn, each with its place in the whole list.
 //
 // Names are cut to what their box holds, and read at 11 pixels or more on the screen at any
 // scale where the box is that tall: zoomed out, they are written larger on the picture.
 
 import {opposite} from "./edits.js";
 import {contains, grown, inArea, pathPoints, withPlaces} from "./geometry.js";
-import {PictureText} from "./picturetext.js";
 import {describe, findingsByMap, fitText} from "./words.js";
 
 const mapSelector = "g.map[data-map]";
 const svgNamespace = "http://www.w3.org/2000/svg";
 const drawnWhole = 2000;     // maps of a world drawn whole
-const mostMapsDrawn = 4000;  // beyond, the boxes are drawn as one shape
+const mostMapsDrawn = 4000;  // beyond, the boxes are drawn as one picture
+const mostAddedMoving = 600; // maps added while the view moves; more once it rests
 const everywhere = {x: -1e12, y: -1e12, width: 2e12, height: 2e12};
 const nameSize = 13;         // the picture's names, in its own units
 const leastNameSize = 11;    // on the screen
@@ -39,7 +39,7 @@ export class Picture {
         this.seen = null;       // the part of the picture in view, and its scale
         this.scale = 1;
         this.drawnArea = null;  // the part drawn
-        this.overview = false;  // boxes drawn as one shape
+        this.overview = null;   // boxes drawn as one picture: {area, maps}
         this.nameScale = 1;     // the scale the names were last written for
         this.tabbable = null;   // the one box that Tab reaches
         this.linkShapes = null; // the links drawn, read when first asked for
@@ -50,11 +50,12 @@ export class Picture {
         store.on("choice", ({focus}) => this.markChoice(focus));
     }
 
-    show(text) {
+    // A new world and its picture, taken apart (PictureText).
+    show(parts) {
         const world = this.store.world;
         const hadFocus = this.stage.contains(document.activeElement) && !!document.activeElement.closest(mapSelector);
         this.before = new Map(this.rects.map((rect, index) => [this.names[index], rect]));
-        this.parts = new PictureText(text);
+        this.parts = parts;
         this.names = world.maps.map((map) => map.name);
         this.rects = withPlaces(this.parts.rects, (name) => this.store.indexOf(name), this.store.placed);
         const picture = new DOMParser().parseFromString(this.parts.frame, "image/svg+xml").documentElement;
@@ -69,7 +70,7 @@ export class Picture {
         this.findingsOf = findingsByMap(world.findings);
         this.drawn = new Map();
         this.drawnArea = null;
-        this.overview = false;
+        this.overview = null;
         this.tabbable = null;
         this.linkShapes = null;
         this.writeNamesFor(this.scale);
@@ -107,16 +108,15 @@ export class Picture {
     }
 
     // The view moved: what it shows ({x, y, width, height} on the picture) at scale k. The part
-    // drawn is drawn again, before the next frame, once the view leaves it or shows much less.
+    // drawn is drawn again, before the next frame, once the view leaves it or shows much less;
+    // where that would draw many maps at once, once the view comes to rest.
     follow(seen, k) {
         this.seen = seen;
         this.scale = k;
-        const drawn = this.drawnArea;
-        if (this.parts && !this.pending &&
-            (!drawn || (!this.whole() && (!contains(drawn, seen) || seen.width * 4 < drawn.width)))) {
+        if (this.parts && !this.pending && this.leftBehind()) {
             this.pending = requestAnimationFrame(() => {
                 this.pending = 0;
-                this.draw();
+                this.draw(true);
             });
         }
     }
@@ -125,38 +125,52 @@ export class Picture {
         return this.rects.length <= drawnWhole;
     }
 
-    // The view has come to rest: names are written for its scale.
+    // Whether the part drawn no longer serves the view.
+    leftBehind() {
+        const drawn = this.drawnArea;
+        return !drawn || (!this.whole() && (!contains(drawn, this.seen) || this.seen.width * 4 < drawn.width));
+    }
+
+    // The view has come to rest: what it shows is drawn, and names are written for its scale.
     settle() {
+        if (this.parts && this.seen && this.leftBehind()) {
+            this.draw();
+        }
         if (this.parts && this.scale !== this.nameScale) {
             this.writeNamesFor(this.scale);
             for (const [index, element] of this.drawn) {
                 this.writeName(index, element);
             }
+            if (this.overview) {
+                this.drawOverview();
+            }
         }
     }
 
-    draw() {
+    // `moving`: while the view moves, a part that would add many maps is left for settle().
+    draw(moving = false) {
         if (!this.parts || !this.seen) {
             return;
         }
         cancelAnimationFrame(this.pending);
         this.pending = 0;
         const area = this.whole() ? everywhere : grown(this.seen, 0.5);
-        let wanted = inArea(this.rects, area);
-        this.overview = wanted.length > mostMapsDrawn;
-        const overview = this.overview ? wanted : [];
-        if (this.overview) {
-            wanted = [];
-        }
+        const inside = inArea(this.rects, area);
+        const overview = inside.length > mostMapsDrawn;
+        const wanted = overview ? [] : inside;
         for (const index of [this.store.chosenIndex(), this.store.indexOf(this.store.chosenLink?.map)]) {
             if (index >= 0 && !wanted.includes(index)) {
                 wanted.push(index);
             }
         }
+        if (moving && wanted.filter((index) => !this.drawn.has(index)).length > mostAddedMoving) {
+            return;
+        }
         wanted.sort((a, b) => a - b);
         this.drawMaps(wanted);
-        this.drawLinks(this.overview ? [] : this.parts.linksIn(area));
-        this.drawOverview(overview);
+        this.drawLinks(overview ? [] : this.parts.linksIn(area));
+        this.overview = overview ? {area, maps: inside} : null;
+        this.drawOverview();
         this.drawnArea = area;
         this.markChoice(false);
     }
@@ -212,25 +226,43 @@ export class Picture {
         this.drawnLinks = links;
     }
 
-    // The boxes of many maps as one shape, which the page draws fast at any number.
-    drawOverview(indices) {
-        let shape = this.svg.querySelector("path.overview");
-        if (!indices.length) {
-            if (shape) {
-                shape.remove();
+    // The boxes of many maps, in the part drawn, as one picture drawn fast at any number, at the
+    // scale of the view, those of maps with findings in red; the chosen map's drawn on it, in
+    // the list of maps.
+    drawOverview() {
+        if (!this.overview) {
+            if (this.canvas) {
+                this.canvas.remove();
             }
             return;
         }
-        if (!shape) {
-            shape = document.createElementNS(svgNamespace, "path");
-            shape.setAttribute("class", "overview");
-            shape.setAttribute("aria-hidden", "true");
-            this.mapLayer.before(shape);
+        const {area, maps} = this.overview;
+        const scale = Math.min(this.scale * devicePixelRatio, 4096 / area.width, 4096 / area.height);
+        if (!this.canvas) {
+            this.canvas = document.createElement("canvas");
+            this.canvas.className = "overview";
+            this.canvas.setAttribute("aria-hidden", "true");
         }
-        shape.setAttribute("d", indices.map((index) => {
-            const r = this.rects[index];
-            return `M${r.x},${r.y}h${r.width}v${r.height}h${-r.width}z`;
-        }).join(""));
+        const canvas = this.canvas;
+        [canvas.width, canvas.height] = [Math.ceil(area.width * scale), Math.ceil(area.height * scale)];
+        Object.assign(canvas.style, {left: `${area.x}px`, top: `${area.y}px`, width: `${area.width}px`,
+                                     height: `${area.height}px`});
+        const context = canvas.getContext("2d");
+        context.setTransform(scale, 0, 0, scale, -area.x * scale, -area.y * scale);
+        const chosen = this.store.chosenIndex();
+        const names = this.names;
+        for (const [faulty, colour] of [[false, "#9fb8dc"], [true, "#e07060"]]) { // faults on top
+            context.fillStyle = colour;
+            for (const index of maps) {
+                if (index !== chosen && this.findingsOf.has(names[index]) === faulty) {
+                    const r = this.rects[index];
+                    context.fillRect(r.x, r.y, r.width, r.height);
+                }
+            }
+        }
+        if (canvas.parentNode !== this.stage) {
+            this.stage.append(canvas);
+        }
     }
 
     // Names are written at the picture's size where that is read at 11 pixels or more on the

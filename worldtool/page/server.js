@@ -2,6 +2,8 @@
 // and its picture fetched as one version into the store, and the server's events, which tell of
 // every change of the world on disk.
 
+import {PictureText} from "./picturetext.js";
+
 export class Server {
     constructor(token) {
         this.token = token;
@@ -58,8 +60,9 @@ export class Feed {
         this.again = false;
     }
 
-    // Fetches the world and its picture, of one version, and shows them, unless the page shows
-    // that version already. Asked again meanwhile, it fetches once more after, if still older.
+    // Fetches the world and its picture (taken apart), of one version, and shows them, unless
+    // the page shows that version already. Asked again meanwhile, it fetches once more after, if
+    // still older.
     refresh() {
         if (this.refreshing) {
             this.again = true;
@@ -80,8 +83,14 @@ export class Feed {
     async fetchWorld() {
         const store = this.store;
         for (let attempt = 0; attempt < 5; ++attempt) {
-            const [document, picture] = await Promise.all([
-                this.server.ask("GET", "api/world"), this.server.ask("GET", "api/picture")]);
+            // The picture first: it is taken apart while the server makes the world's document.
+            const drawn = this.server.ask("GET", "api/picture").then((answer) => {
+                if (answer.status === 200) {
+                    answer.parts = new PictureText(answer.text);
+                }
+                return answer;
+            });
+            const [document, picture] = await Promise.all([this.server.ask("GET", "api/world"), drawn]);
             if (document.status !== 200 || picture.status !== 200) {
                 const failed = document.status !== 200 ? document : picture;
                 store.tell((failed.data && failed.data.error) || "The world could not be read.", true);
@@ -93,7 +102,7 @@ export class Feed {
             }
             if (picture.version === document.data.version) {
                 document.data.namesIgnoreCase = document.names === "letter-case-aside";
-                store.showWorld(document.data, picture.text);
+                store.showWorld(document.data, picture.parts);
                 return;
             }
         }

@@ -1,7 +1,7 @@
 // The page's one state: the world as the server last sent it, what is chosen, what the panel's
 // fields were filled from, the page's own saves for undo and redo, and what the status line
 // says. The parts of the page subscribe to the news they show:
-// - "world" ({picture}): a new world and its picture's text, to be shown;
+// - "world" ({picture}): a new world and its picture, taken apart (picturetext.js), to be shown;
 // - "shown" ({first}): then, once every part shows it (the first: the page's first world);
 // - "choice" ({focus, view}): another map or link chosen (after "shown" where it is the map
 //   waited for);

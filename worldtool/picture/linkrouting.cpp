@@ -2,7 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
-#include <iterator>
+#include <tuple>
 
 namespace tovren {
 
@@ -20,32 +20,37 @@ double place(std::size_t n, double first, double step, double room) {
 } // namespace
 
 std::size_t Ports::add(std::size_t map, Direction side, Kind kind, double towards) {
-    sides_[{map, side}].push_back({count_, kind, towards});
-    return count_++;
+    attachments_.push_back({map * 4 + std::size_t(side), attachments_.size(), kind, towards});
+    return attachments_.size() - 1;
 }
 
 std::vector<double> Ports::offsets(double step, double room) const {
-    std::vector<double> offsets(count_, 0);
-    for (const auto& [side, attachments] : sides_) {
-        if (attachments.size() == 1 && attachments[0].kind == Kind::Stub) {
-            continue; // a stub alone: in the middle
+    std::vector<double> offsets(attachments_.size(), 0);
+    // Side by side, in the order of where their other ends lie; straight links first.
+    std::vector<Attachment> sorted = attachments_;
+    std::sort(sorted.begin(), sorted.end(), [](const Attachment& a, const Attachment& b) {
+        return std::tuple(a.side, a.kind != Kind::Straight, a.towards, a.handle) <
+               std::tuple(b.side, b.kind != Kind::Straight, b.towards, b.handle);
+    });
+    for (auto first = sorted.begin(); first != sorted.end();) {
+        const auto last = std::find_if(first, sorted.end(),
+                                       [&](const Attachment& a) { return a.side != first->side; });
+        const auto others =
+            std::find_if(first, last, [](const Attachment& a) { return a.kind != Kind::Straight; });
+        const bool stubAlone = last - first == 1 && first->kind == Kind::Stub;
+        if (!stubAlone && others != last) {
+            const auto side = static_cast<Direction>(first->side % 4);
+            const double hand = side == Direction::Right || side == Direction::Down ? 1 : -1;
+            std::vector<double> places;
+            for (std::size_t n = 1; n <= std::size_t(last - others); ++n) {
+                places.push_back(place(n, hand, step, room));
+            }
+            std::sort(places.begin(), places.end());
+            for (auto at = others; at != last; ++at) {
+                offsets[at->handle] = places[std::size_t(at - others)];
+            }
         }
-        const double first =
-            side.second == Direction::Right || side.second == Direction::Down ? 1 : -1;
-        std::vector<Attachment> others;
-        std::copy_if(attachments.begin(), attachments.end(), std::back_inserter(others),
-                     [](const Attachment& a) { return a.kind != Kind::Straight; });
-        std::stable_sort(
-            others.begin(), others.end(),
-            [](const Attachment& a, const Attachment& b) { return a.towards < b.towards; });
-        std::vector<double> places;
-        for (std::size_t n = 1; n <= others.size(); ++n) {
-            places.push_back(place(n, first, step, room));
-        }
-        std::sort(places.begin(), places.end());
-        for (std::size_t at = 0; at < others.size(); ++at) {
-            offsets[others[at].handle] = places[at];
-        }
+        first = last;
     }
     return offsets;
 }

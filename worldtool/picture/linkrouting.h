@@ -33,12 +33,12 @@ public:
 
 private:
     struct Attachment {
+        std::size_t side; // the map's index times four and the side's
         std::size_t handle;
         Kind kind;
         double towards;
     };
-    std::map<std::pair<std::size_t, Direction>, std::vector<Attachment>> sides_;
-    std::size_t count_ = 0;
+    std::vector<Attachment> attachments_; // by handle
 };
 
 class Lanes {
