@@ -165,6 +165,7 @@ test("what the page says of maps and findings, and which maps a search finds fir
     assert.deepEqual(words.mapsMatching(maps, " ROUTE "), [1, 0, 2]);
     assert.deepEqual(["route", " Town ", "town", "towns"].map((name) => words.resembling(maps, name)),
                      ["Route", "town", null, null]);
+    assert.equal(words.resembling([{name: "TOWN"}, ...maps], "town"), null); // it is a map's name
     const width = (text) => text.length * 7;
     assert.deepEqual([70, 69, 14, 13].map((room) => words.fitText("Route110ab", room, width)),
                      ["Route110ab", "Route110\u2026", "R\u2026", ""]);

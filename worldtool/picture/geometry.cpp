@@ -271,8 +271,8 @@ void PictureGeometry::keepInside(const World& world) {
             reach(start, shape.label.y - stubText, start + width, shape.label.y + stubText / 3);
         }
     }
-    const double dx = std::max(0.0, inset - left);
-    const double dy = std::max(0.0, legendHeight + inset - top);
+    const double dx = std::ceil(std::max(0.0, inset - left));
+    const double dy = std::ceil(std::max(0.0, legendHeight + inset - top));
     for (Point& corner : corners_) {
         corner = {corner.x + dx, corner.y + dy};
     }
