@@ -198,6 +198,11 @@ mkdir "$scratch/elbow" # d below a leads right to c, two columns on, past b: an 
 (cd "$scratch/elbow" && record a '' d '' b && record b '' '' a c && record c '' '' b '' &&
     record d a '' '' c)
 "$tool" draw "$scratch/elbow" -o "$scratch/elbow.svg" >/dev/null || fail "draw the elbow"
+mkdir "$scratch/edge" # a ring in the left column; three links into one side of hub, two elbows
+(cd "$scratch/edge" && record a '' '' c b && record b '' '' a c && record c '' '' b a &&
+    record hub '' '' '' p && record p '' q hub '' && record q p r hub '' && record r q '' hub '' &&
+    record s Gone '' '' '')
+"$tool" draw "$scratch/edge" -o "$scratch/edge.svg" >/dev/null || fail "draw the edge"
 grep -q 'data-map="3" data-direction="right" d="M[^"]* L[^"]* L[^"]* L[^"]* L[^"]* L[^"]*"' \
     "$scratch/elbow.svg" || fail "d's way right is not an elbow of five strokes"
 python3 - "$scratch/faults.svg" <<'PYTHON' || fail "the picture's content"
@@ -220,7 +225,7 @@ assert not having("g", "unplaced"), "a map without a cell"
 style = root.find(svg + "style").text
 assert ".link.one-way" in style and ".map .box" in style, "no stylesheet in the picture"
 PYTHON
-for picture in faults elbow; do
+for picture in faults elbow edge; do
     python3 - "$scratch/$picture.svg" <<'PYTHON' || fail "the picture's geometry: $picture"
 import sys, xml.etree.ElementTree as tree
 svg = "{http://www.w3.org/2000/svg}"
@@ -242,6 +247,43 @@ for path in having("path", "link"):
     assert all(a[0] == b[0] or a[1] == b[1] for a, b in zip(points, points[1:])), path.get("d")
     assert not any(crosses(a, b, box) for a, b in zip(points, points[1:]) for box in boxes), \
         path.get("d")
+# Every part inside the picture, a stub's name too (at most 0.7 of its size a character wide);
+# no two links along one line over any length; each elbow over a casing of its own, which cuts
+# a gap in what it crosses.
+width, height = float(root.get("width")), float(root.get("height"))
+def inside(x, y):
+    assert 0 <= x <= width and 0 <= y <= height, (x, y, width, height)
+lines = having("path", "link") + [p for g in having("g", "dangling") + having("g", "wrap")
+                                  for p in g.iter(svg + "path")]
+strokes = []
+for path in lines:
+    points = [tuple(map(float, p.split(","))) for p in path.get("d")[1:].split(" L")]
+    for point in points:
+        inside(*point)
+    strokes += [(a, b, path.get("d")) for a, b in zip(points, points[1:])]
+for element in root.iter(svg + "rect"):
+    if element.get("x"):
+        x, y, w, h = (float(element.get(a)) for a in ("x", "y", "width", "height"))
+        inside(x, y), inside(x + w, y + h)
+for text in root.iter(svg + "text"):
+    x, y, size = float(text.get("x")), float(text.get("y")), 11 * 0.7 * len(text.text or "")
+    start = {"end": x - size, "middle": x - size / 2}.get(text.get("text-anchor"), x)
+    if "findings" not in (text.get("class") or "") and text.get("class") not in ("error", "warning", "summary"):
+        inside(start, y - 11), inside(start + size, y)
+def along(a, b, c, d):  # two strokes on one line, sharing more than a point
+    if a[0] == b[0] == c[0] == d[0]:
+        return min(max(a[1], b[1]), max(c[1], d[1])) - max(min(a[1], b[1]), min(c[1], d[1])) > 0
+    if a[1] == b[1] == c[1] == d[1]:
+        return min(max(a[0], b[0]), max(c[0], d[0])) - max(min(a[0], b[0]), min(c[0], d[0])) > 0
+    return False
+for i, (a, b, one) in enumerate(strokes):
+    for c, d, other in strokes[i + 1:]:
+        assert one == other or not along(a, b, c, d), (one, other)
+children = list(root.find(svg + "g[@class='links']"))
+for at, path in enumerate(children):
+    if (path.get("class") or "").startswith("link ") and path.get("d").count(" L") > 1:
+        assert at > 0 and children[at - 1].get("class") == "casing" and \
+            children[at - 1].get("d") == path.get("d"), path.get("d")
 PYTHON
 done
 [[ $(status_of "$tool" draw .) == 0 && -s world.svg ]] || fail "draw: no world.svg in the folder"

@@ -28,7 +28,7 @@ function start(document) {
     const server = new Server(tokenOf(window.location, window.history, window.sessionStorage));
     const feed = new Feed(server, store);
     const question = new Question({dialog: $("ask"), text: $("ask-text"), list: $("ask-list"),
-                                   yes: $("ask-yes"), no: $("ask-no")});
+                                   yes: $("ask-yes"), also: $("ask-also"), no: $("ask-no")});
     const saving = new Saving(server, store, feed, (text, options) => question.ask(text, options));
     showStatus($("status"), store);
     // The picture hears of a new world first: the others read it.
@@ -53,7 +53,7 @@ function start(document) {
         title: $("title"), search: $("search"), find: $("find"), found: $("found"),
         zoomIn: $("zoom-in"), zoomOut: $("zoom-out"), fit: $("fit"), undo: $("undo"),
         redo: $("redo"), newMap: $("new-map"), newName: $("new-name"),
-    }, {store, view, saving});
+    }, {store, view, saving, picture});
     listenToKeys(area, {store, picture, view, saving, panel, dragging, question});
 
     // For the tests and the benchmarks: when each version was shown, and first painted.
@@ -63,7 +63,6 @@ function start(document) {
         window.tovrenShown = version;
         requestAnimationFrame(() => setTimeout(() => performance.mark(`tovren-painted-${version}`)));
     });
-    window.addEventListener("resize", () => dragging.draw());
     performance.mark("tovren-start");
     feed.refresh();
     feed.listen();

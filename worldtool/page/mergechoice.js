@@ -97,7 +97,9 @@ export class MergeChoice {
             this.elements.fields.querySelector(`input[name="merge-${result.missing[0]}"]`).focus();
             return;
         }
-        const answer = await this.saving.save([result.save], `Resolved the merge in ${this.name}.`);
+        // Only over the file as it was read: a merge is never folded into another change.
+        const answer = await this.saving.save([result.save], `Resolved the merge in ${this.name}.`,
+                                              {merge: false});
         if (answer.status === 200) {
             await this.feed.refresh();
             if (this.elements.section.hidden) {

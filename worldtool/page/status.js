@@ -1,5 +1,6 @@
 // What the page says to the person: the status line, which shows what the store tells, and a
-// question asked in a dialog before an edit replaces something, or renames or removes a map.
+// question asked in a dialog before an edit replaces something, renames or removes a map, or
+// makes a map whose name is like another's.
 
 export function showStatus(line, store) {
     store.on("status", ({text, failure}) => {
@@ -18,19 +19,22 @@ export function showStatus(line, store) {
 }
 
 export class Question {
-    constructor({dialog, text, list, yes, no}) {
-        Object.assign(this, {dialog, text, list, yes, no});
+    constructor({dialog, text, list, yes, also, no}) {
+        Object.assign(this, {dialog, text, list, yes, also, no});
     }
 
     get open() {
         return this.dialog.open;
     }
 
-    // True where the person answers yes (the button says `yes`); the dialog starts on no. `items`:
-    // what it would do, listed under the question.
-    async ask(question, {yes = "Replace", items = []} = {}) {
+    // The answer: "yes", "also" (a second way to say yes, where offered), or "no" (also where
+    // the dialog is closed otherwise); the dialog starts on no. `yes` and `also` name the
+    // buttons; `items`: what it would do, listed under the question.
+    async ask(question, {yes = "Replace", also = null, items = []} = {}) {
         this.text.textContent = question;
         this.yes.textContent = yes;
+        this.also.textContent = also || "";
+        this.also.hidden = !also;
         this.list.replaceChildren(...items.map((item) => {
             const line = this.list.ownerDocument.createElement("li");
             line.textContent = item;
@@ -41,6 +45,6 @@ export class Question {
         this.dialog.showModal();
         this.no.focus();
         await new Promise((resolve) => this.dialog.addEventListener("close", resolve, {once: true}));
-        return this.dialog.returnValue === "yes";
+        return this.dialog.returnValue || "no";
     }
 }

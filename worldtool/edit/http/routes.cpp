@@ -1,5 +1,6 @@
 #include "worldtool/edit/http/routes.h"
 
+#include "world/hostfolder.h"
 #include "worldtool/edit/http/editorpage.h"
 #include "worldtool/edit/http/responses.h"
 #include "worldtool/edit/http/saveanswer.h"
@@ -118,7 +119,11 @@ Answer EditorRoutes::worldDocument(const Request& request) {
         }
         writeJsonReport(shown.world, out, more);
     });
-    return sending(jsonAnswer(request, http::status::ok, std::move(out).str()));
+    Response document = jsonAnswer(request, http::status::ok, std::move(out).str());
+    // Whether two names that differ only in letter case name one file here: a new map's name
+    // that differs from a map's only so is then refused by the page.
+    document.set("Tovren-Names", nameKey("a") == nameKey("A") ? "letter-case-aside" : "exact");
+    return sending(std::move(document));
 }
 
 Answer EditorRoutes::picture(const Request& request) {
