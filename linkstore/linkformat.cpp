@@ -3,6 +3,7 @@
 #include "linkstore/filefailurebuilder.h"
 #include "linkstore/hostcodepage.h"
 
+#include <algorithm>
 #include <memory>
 #include <new>
 
@@ -63,15 +64,30 @@ namespace {
 
 constexpr std::size_t readBufferSize = std::size_t{64} * 1024;
 
-LinkRecord readLines(const std::string& path, const ReadSome& readSome) {
+// "1 MiB", "100 bytes".
+std::string sizeInWords(std::size_t bytes) {
+    constexpr std::size_t mebibyte = std::size_t{1} << 20U;
+    return bytes % mebibyte == 0 ? std::to_string(bytes / mebibyte) + " MiB"
+                                 : std::to_string(bytes) + " bytes";
+}
+
+LinkRecord readLines(const std::string& path, const ReadSome& readSome, std::size_t mostBytes) {
     LinkLineReader reader;
     // Not zeroed: a link file is read far more often than it is as long as the buffer.
     const std::unique_ptr<char[]> buffer(new char[readBufferSize]);
+    std::size_t read = 0;
     while (!reader.complete()) {
-        const std::size_t count = readSome(buffer.get(), readBufferSize);
+        if (read >= mostBytes) {
+            throw fileFailure(FileFailure::Kind::OtherFailure, path,
+                              "larger than any link file: its first four lines do not end within " +
+                                  sizeInWords(mostBytes));
+        }
+        const std::size_t count =
+            readSome(buffer.get(), std::min(readBufferSize, mostBytes - read));
         if (count == 0) {
             break;
         }
+        read += count;
         reader.feed(std::string_view(buffer.get(), count));
     }
     if (!reader.finish()) {
@@ -91,9 +107,10 @@ std::string linkFileBytesOnThisHost(const LinkRecord& record) {
                                    toHostCodePage(record.left), toHostCodePage(record.right)});
 }
 
-LinkRecord readLinkRecord(const std::string& path, const ReadSome& readSome) {
+LinkRecord readLinkRecord(const std::string& path, const ReadSome& readSome,
+                          std::size_t mostBytes) {
     try {
-        return readLines(path, readSome);
+        return readLines(path, readSome, mostBytes);
     } catch (const std::bad_alloc&) {
         // Lines longer than memory can hold are a file problem to tell, not a reason to crash.
         throw fileFailure(FileFailure::Kind::OtherFailure, path,

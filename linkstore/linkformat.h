@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -26,8 +27,10 @@ using ReadSome = std::function<std::size_t(char* buffer, std::size_t size)>;
 
 // Reads the first four lines of the file at `path` through `readSome`, stopping once they are
 // in hand, and converts them from the host's code page. Throws InputPastEndOfFile when the
-// file has fewer lines, and OtherFailure when they are too long to fit in memory.
-LinkRecord readLinkRecord(const std::string& path, const ReadSome& readSome);
+// file has fewer lines, and OtherFailure when they are too long to fit in memory, or do not
+// end within `mostBytes`.
+LinkRecord readLinkRecord(const std::string& path, const ReadSome& readSome,
+                          std::size_t mostBytes = SIZE_MAX);
 
 // Splits a link file into its first four lines as its bytes arrive, a buffer at a time.
 // A line ends at CR; an LF right after that CR belongs to the terminator; a lone LF is an

@@ -5,7 +5,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 runs=${1:-21}
-scripts/install-deps.sh strace time patchelf dbus-daemon
+scripts/install-deps.sh strace time patchelf dbus-daemon eatmydata procps
 scripts/build.sh default >/dev/null
 build=build/default
 
@@ -54,6 +54,10 @@ echo "== The layout of worlds like real ones (rectangles of different sizes), by
 echo
 echo "== The world check at size: tovren-world check --json against reading every link file"
 bench/world_bench.py "$build/worldtool/tovren-world" "$build/bench/read_folder"
+
+echo
+echo "== A map's rename at size: tovren-world rename --write, with and without its syncs"
+bench/rename_bench.py "$build/worldtool/tovren-world" "$build/bench/read_folder"
 
 echo
 echo "== The editor's server at size: tovren-world edit over HTTP"

@@ -11,7 +11,7 @@ scripts/install-deps.sh clang libclang-rt-14-dev
 cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz
 
-for target in linkreader codepage world saverequest; do
+for target in linkreader codepage world saverequest journal; do
     scratch=$(mktemp -d)
     echo "== ${target}_fuzz for ${seconds} s"
     status=0

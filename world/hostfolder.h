@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <functional>
 #include <optional>
 #include <string>
@@ -46,9 +47,24 @@ std::string shownName(const std::string& mapName);
 // Whether a map name reaches into another folder.
 bool hasSeparator(std::string_view mapName);
 
+// Where the last part of a text starts, after its last separator: the name of the map it leads
+// to within the folder it leads into.
+std::size_t nameStart(std::string_view text);
+
 // Where a path leads once its folders are resolved: the same text for every path to one file
 // (by its folder and name). None when its folder does not exist.
 std::optional<std::string> placeOf(const std::string& path);
+
+// Whether the file at `path`, every link on its way resolved, its own included, lies in the
+// folder or one of its subfolders; for a file not there yet, where it would be made.
+bool liesInside(const std::string& path, const std::string& folder);
+
+// What tells one folder from another that later stands at the same path (a device and a node,
+// or a volume and a file index); none where no folder is there.
+std::optional<std::string> folderIdentity(const std::string& folder);
+
+// Whether the entry at `path` is a symbolic link (on Windows, any reparse point), not a file.
+bool isLink(const std::string& path);
 
 // The folder part and the name part of such a place.
 std::string_view folderOfPlace(std::string_view place);

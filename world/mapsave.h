@@ -15,6 +15,8 @@ struct MapSave {
     std::string map;
     std::optional<LinkRecord> expect;
     std::optional<LinkRecord> links;
+
+    bool operator==(const MapSave&) const = default;
 };
 
 } // namespace tovren

@@ -2,6 +2,7 @@
 
 #include "linkstore/linkfile.h"
 #include "world/linkfileremoval.h"
+#include "world/worldlinkfile.h"
 
 namespace tovren {
 
@@ -17,7 +18,7 @@ struct Loaded {
 
 Loaded loadNow(const std::string& path) {
     try {
-        return {loadLinkFile(path), std::nullopt};
+        return {loadWorldLinkFile(path), std::nullopt};
     } catch (const FileFailure& failure) {
         return {std::nullopt, failure};
     }
@@ -38,7 +39,9 @@ SaveOutcome saveOne(const MapTarget& target, const Loaded& before) {
         return outcome;
     }
     try {
-        if (save.links) {
+        if (save.links && !save.expect) {
+            createLinkFile(target.path, *save.links); // never over a file, nor through a link
+        } else if (save.links) {
             saveLinkFile(target.path, *save.links);
         } else {
             removeLinkFile(target.path);

@@ -38,8 +38,9 @@ struct SaveResult {
 
 // A change to the world as one transaction: every map's expectation is checked first against
 // its link file as the store loads it now, and nothing is written unless all of them hold. Then
-// each map is saved once through the store, as Tovren's Done saves it (a removal holds the file
-// as a save holds it); one that fails leaves the others saved. A file that another program holds
+// each map is saved once through the store, as Tovren's Done saves it (a new map's file made
+// where nothing has its name, a removal holding the file as a save holds it); one that fails
+// leaves the others saved. A file that another program holds
 // as a save holds it cannot be loaded to check it: its expectation is taken to hold, and it
 // fails, as a save of it would.
 SaveResult saveMaps(const std::vector<MapTarget>& targets);

@@ -1,10 +1,10 @@
 #include "world/worldreader.h"
 
 #include "linkstore/hostcodepage.h"
-#include "linkstore/linkfile.h"
 #include "world/hostfolder.h"
 #include "world/tiledmap.h"
 #include "world/unresolvedmerge.h"
+#include "world/worldlinkfile.h"
 
 #include <algorithm>
 #include <array>
@@ -62,12 +62,16 @@ std::optional<UnresolvedMerge> unresolvedMergeIn(const std::string& path,
     if (lines.size() < fields.size()) { // changed since, or gone: the record as loaded
         lines.assign({record.up, record.down, record.left, record.right});
     }
-    return findUnresolvedMerge(lines);
+    std::optional<UnresolvedMerge> merge = findUnresolvedMerge(lines);
+    if (merge) {
+        merge->loaded = record;
+    }
+    return merge;
 }
 
 std::optional<FileFailure> loadInto(WorldMap& map) {
     try {
-        map.links = loadLinkFile(map.path);
+        map.links = loadWorldLinkFile(map.path);
     } catch (const FileFailure& failure) {
         return failure;
     }

@@ -42,12 +42,14 @@ struct Position {
 // A link file that a merge left with git's conflict markers in its record: the lines the
 // markers span, counted from 1, and the record each side would give, made of the lines outside
 // the conflicts and that side's lines within them (none where that side has fewer than four
-// lines). Its four fields as the store loads them are not links, and are not followed.
+// lines). Its four fields as the store loads them (`loaded`, markers and all) are not links, and
+// are not followed; a save that resolves the merge expects them.
 struct UnresolvedMerge {
     std::size_t firstLine = 0;
     std::size_t lastLine = 0;
     std::optional<LinkRecord> ours;
     std::optional<LinkRecord> theirs;
+    LinkRecord loaded;
 
     bool operator==(const UnresolvedMerge&) const = default;
 };

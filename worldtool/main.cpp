@@ -1,5 +1,6 @@
 // tovren-world: checks, draws, exports and mends the world that a folder's link files make.
 // Usage in --help.
+#include "worldtool/cli/changecommands.h"
 #include "worldtool/cli/commandline.h"
 #include "worldtool/cli/commands.h"
 #include "worldtool/cli/editcommand.h"
@@ -19,6 +20,16 @@ constexpr const char* folderHelp =
 constexpr const char* gridHelp =
     "Lays the world out as a grid of equal screens, one step per link, and tells the maps "
     "that overlap there";
+constexpr const char* finishHelp =
+    "First completes a rename or removal in the folder that was cut short";
+
+// What every command on a folder's world takes: --grid where it lays the world out, and FOLDER.
+template <typename Options> void takeFolder(CLI::App* command, Options& options) {
+    if constexpr (requires { options.grid; }) {
+        command->add_flag("--grid", options.grid, gridHelp);
+    }
+    command->add_option("FOLDER", options.folder, folderHelp);
+}
 
 // Every command's options, and the command the command line chose, run once it is read.
 struct Commands {
@@ -31,6 +42,9 @@ struct Commands {
     MirrorOptions mirror;
     MergeOptions merge;
     GitSetupOptions gitSetup;
+    RenameOptions rename;
+    RemoveOptions remove;
+    bool finish = false;
     std::function<int()> chosen;
 
     // A subcommand that runs `run` when the command line chooses it.
@@ -67,23 +81,20 @@ void addCheckAndDraw(CLI::App& app, Commands& commands) {
                      "nothing else")
         ->excludes(baseline);
     checkCommand->add_flag("--strict", check.strict, "Warnings fail the check too");
-    checkCommand->add_flag("--grid", check.grid, gridHelp);
-    checkCommand->add_option("FOLDER", check.folder, folderHelp);
+    takeFolder(checkCommand, check);
 
     DrawOptions& draw = commands.draw;
     CLI::App* drawCommand = commands.add(app, "draw", "Draws the world as an SVG picture",
                                          [&] { return drawWorld(draw); });
     drawCommand->add_option("-o,--output", draw.picture,
                             "The picture's file (default: world.svg in the folder)");
-    drawCommand->add_flag("--grid", draw.grid, gridHelp);
-    drawCommand->add_option("FOLDER", draw.folder, folderHelp);
+    takeFolder(drawCommand, draw);
 
     DrawOptions& show = commands.show;
     CLI::App* showCommand = commands.add(
         app, "show", "Draws the world into world.svg in the folder, opens it and prints the check",
         [&] { return showWorld(show); });
-    showCommand->add_flag("--grid", show.grid, gridHelp);
-    showCommand->add_option("FOLDER", show.folder, folderHelp);
+    takeFolder(showCommand, show);
 }
 
 void addExport(CLI::App& app, Commands& commands) {
@@ -96,11 +107,10 @@ void addExport(CLI::App& app, Commands& commands) {
                         "cells (where no map has a Tiled map); needed where there is one");
     command->add_option("--map-suffix", exporting.mapSuffix,
                         "Added to each map's name to name its Tiled map (default .tmx)");
-    command->add_flag("--grid", exporting.grid, gridHelp);
     command->add_flag("--skip-unplaced", exporting.skipUnplaced,
                       "With --grid, leaves out the maps without a cell of their own instead of "
                       "refusing");
-    command->add_option("FOLDER", exporting.folder, folderHelp);
+    takeFolder(command, exporting);
 }
 
 void addEditAndMirror(CLI::App& app, Commands& commands) {
@@ -117,8 +127,7 @@ void addEditAndMirror(CLI::App& app, Commands& commands) {
                             "The port to listen on (default: one the system picks)");
     editCommand->add_flag("--no-browser", commands.noBrowser,
                           "Only prints the address; opens no browser");
-    editCommand->add_flag("--grid", edit.grid, gridHelp);
-    editCommand->add_option("FOLDER", edit.folder, folderHelp);
+    takeFolder(editCommand, edit);
 
     MirrorOptions& mirror = commands.mirror;
     CLI::App* mirrorCommand = commands.add(
@@ -127,7 +136,7 @@ void addEditAndMirror(CLI::App& app, Commands& commands) {
         "nowhere",
         [&] { return mirrorOneWayLinks(mirror); });
     mirrorCommand->add_flag("--write", mirror.write, "Saves the mends");
-    mirrorCommand->add_option("FOLDER", mirror.folder, folderHelp);
+    takeFolder(mirrorCommand, mirror);
 }
 
 void addGit(CLI::App& app, Commands& commands) {
@@ -156,6 +165,54 @@ void addGit(CLI::App& app, Commands& commands) {
                                 "A folder of the repository (default: the current folder)");
 }
 
+void addRenameAndRemove(CLI::App& app, Commands& commands) {
+    RenameOptions& rename = commands.rename;
+    CLI::App* renameCommand =
+        commands.add(app, "rename",
+                     "Lists, or with --write makes, a map's rename: its link file and every field "
+                     "of every map that leads to it",
+                     [&] { return renameMap(rename); });
+    renameCommand->add_option("OLD", rename.map, "The map's name")->required();
+    renameCommand->add_option("NEW", rename.newName, "Its new name, a plain one")->required();
+    renameCommand->add_flag("--write", rename.write, "Renames it");
+    renameCommand
+        ->add_option("--also", rename.also,
+                     "The ends of the names of the files beside it to rename too, such as "
+                     ".tmx,.png")
+        ->delimiter(',')
+        ->allow_extra_args(false);
+    renameCommand->add_option("FOLDER", rename.folder, folderHelp);
+
+    RemoveOptions& remove = commands.remove;
+    CLI::App* removeCommand =
+        commands.add(app, "remove",
+                     "Lists, or with --write makes, a map's removal: every field that leads to it "
+                     "emptied, and its link file removed",
+                     [&] { return removeMap(remove); });
+    removeCommand->add_option("MAP", remove.map, "The map's name")->required();
+    removeCommand->add_flag("--write", remove.write, "Removes it");
+    removeCommand->add_option("FOLDER", remove.folder, folderHelp);
+}
+
+// Every command on a folder can complete a rename or removal there that was cut short.
+void addFinish(CLI::App& app, Commands& commands) {
+    for (CLI::App* command : app.get_subcommands({})) {
+        if (command->get_option_no_throw("FOLDER") != nullptr) {
+            command->add_flag("--finish", commands.finish, finishHelp);
+        }
+    }
+}
+
+// A rename or removal cut short is told of by every command on its folder, and completed first
+// with --finish; rename and remove complete their own. False where it could not be completed.
+bool tellOfAChangeCutShort(const CLI::App& app, const Commands& commands) {
+    const CLI::App* chosen = app.get_subcommands().front();
+    const CLI::Option* folder = chosen->get_option_no_throw("FOLDER");
+    const bool changes = chosen->get_name() == "rename" || chosen->get_name() == "remove";
+    return folder == nullptr || (!commands.finish && changes) ||
+           tellOrFinishChange(folder->as<std::string>(), commands.finish);
+}
+
 int run(const std::vector<std::string>& arguments) {
     CLI::App app("Checks, draws, exports and mends the world of maps that a folder's link files "
                  "make: which map lies past each edge of which.",
@@ -171,6 +228,8 @@ int run(const std::vector<std::string>& arguments) {
     addExport(app, commands);
     addEditAndMirror(app, commands);
     addGit(app, commands);
+    addRenameAndRemove(app, commands);
+    addFinish(app, commands);
     try {
         std::vector<std::string> reversed(arguments.rbegin(), arguments.rend() - 1);
         app.parse(reversed);
@@ -178,6 +237,9 @@ int run(const std::vector<std::string>& arguments) {
         return app.exit(error) == 0 ? worldIsSound : cannotDoIt;
     }
     try {
+        if (!tellOfAChangeCutShort(app, commands)) {
+            return cannotDoIt;
+        }
         const int status = commands.chosen();
         std::cout.flush();
         return status;

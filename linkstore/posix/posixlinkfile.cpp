@@ -8,6 +8,7 @@
 
 #include <cerrno>
 #include <chrono>
+#include <cstdint>
 #include <fcntl.h>
 #include <string_view>
 #include <sys/file.h>
@@ -127,27 +128,49 @@ void refuseAllButRegularFiles(const FileDescriptor& file, const std::string& pat
     }
 }
 
-} // namespace
-
-void saveLinkFile(const std::string& path, const LinkRecord& record) {
-    refuseUnusablePath(path);
-    const std::string bytes = linkFileBytesOnThisHost(record);
-    // Never O_TRUNC: an earlier, longer content keeps its tail after the new fourth line.
-    FileDescriptor file = openWithoutBlocking(path, O_WRONLY | O_CREAT, FileStep::OpenToSave);
-    makeBlocking(file, path);
+void writeRecord(FileDescriptor& file, const LinkRecord& record, const std::string& path) {
     refuseOtherWriters(file, path);
-    writeAll(file, bytes, path);
+    writeAll(file, linkFileBytesOnThisHost(record), path);
     flushToDevice(file, path);
     closeAfterWriting(file, path);
 }
 
+} // namespace
+
+void saveLinkFile(const std::string& path, const LinkRecord& record) {
+    refuseUnusablePath(path);
+    // Never O_TRUNC: an earlier, longer content keeps its tail after the new fourth line.
+    FileDescriptor file = openWithoutBlocking(path, O_WRONLY | O_CREAT, FileStep::OpenToSave);
+    makeBlocking(file, path);
+    writeRecord(file, record, path);
+}
+
+void createLinkFile(const std::string& path, const LinkRecord& record) {
+    refuseUnusablePath(path);
+    FileDescriptor file(::open(
+        path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY, 0666));
+    if (!file.isOpen()) {
+        if (errno == EEXIST) {
+            throw fileFailure(FileFailure::Kind::AccessDenied, path,
+                              "a file or a link of that name is there already");
+        }
+        throw failureFromErrno(errno, FileStep::OpenToSave, path);
+    }
+    writeRecord(file, record, path);
+}
+
 LinkRecord loadLinkFile(const std::string& path) {
+    return loadLinkFile(path, SIZE_MAX);
+}
+
+LinkRecord loadLinkFile(const std::string& path, std::size_t mostBytes) {
     refuseUnusablePath(path);
     FileDescriptor file = openWithoutBlocking(path, O_RDONLY, FileStep::OpenToLoad);
     refuseAllButRegularFiles(file, path); // so reading may keep the flag: a file never blocks
     holdAgainstSaves(file, path);
     return readLinkRecord(
-        path, [&](char* buffer, std::size_t size) { return readSome(file, buffer, size, path); });
+        path, [&](char* buffer, std::size_t size) { return readSome(file, buffer, size, path); },
+        mostBytes);
 }
 
 } // namespace tovren

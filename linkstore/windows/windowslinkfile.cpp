@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdint>
 #include <string_view>
 #include <thread>
 #include <windows.h>
@@ -82,11 +83,10 @@ FileHandle openToSave(const std::string& path) {
     return file;
 }
 
-void saveLinkFile(const std::string& path, const LinkRecord& record) {
-    refuseUnusablePath(path);
-    const std::string bytes = linkFileBytesOnThisHost(record);
-    FileHandle file = openToSave(path);
-    writeAll(file, bytes, path);
+namespace {
+
+void writeRecord(FileHandle& file, const LinkRecord& record, const std::string& path) {
+    writeAll(file, linkFileBytesOnThisHost(record), path);
     // Only a save that reached the device has succeeded.
     if (!::FlushFileBuffers(file.get())) {
         throw failureFromWindowsError(::GetLastError(), FileStep::Write, path);
@@ -96,12 +96,51 @@ void saveLinkFile(const std::string& path, const LinkRecord& record) {
     }
 }
 
+} // namespace
+
+void saveLinkFile(const std::string& path, const LinkRecord& record) {
+    refuseUnusablePath(path);
+    FileHandle file = openToSave(path);
+    writeRecord(file, record, path);
+}
+
+void createLinkFile(const std::string& path, const LinkRecord& record) {
+    refuseUnusablePath(path);
+    const std::wstring widePath = toWide(path);
+    // CREATE_NEW makes a file where nothing has the name, a link included; one that leads on is
+    // opened as itself, never followed.
+    FileHandle file(::CreateFileW(widePath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                  CREATE_NEW, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT,
+                                  nullptr));
+    if (!file.isOpen()) {
+        const DWORD error = ::GetLastError();
+        if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) {
+            throw fileFailure(FileFailure::Kind::AccessDenied, path,
+                              "a file or a link of that name is there already");
+        }
+        throw failureFromWindowsError(error, FileStep::OpenToSave, path);
+    }
+    BY_HANDLE_FILE_INFORMATION made{};
+    if (!::GetFileInformationByHandle(file.get(), &made) ||
+        (made.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+        ::CloseHandle(file.release());
+        ::DeleteFileW(widePath.c_str());
+        throw fileFailure(FileFailure::Kind::AccessDenied, path, "it is a link to another place");
+    }
+    writeRecord(file, record, path);
+}
+
 LinkRecord loadLinkFile(const std::string& path) {
+    return loadLinkFile(path, SIZE_MAX);
+}
+
+LinkRecord loadLinkFile(const std::string& path, std::size_t mostBytes) {
     refuseUnusablePath(path);
     FileHandle file = openToLoad(path);
     refuseDevice(file, path);
     return readLinkRecord(
-        path, [&](char* buffer, std::size_t size) { return readSome(file, buffer, size, path); });
+        path, [&](char* buffer, std::size_t size) { return readSome(file, buffer, size, path); },
+        mostBytes);
 }
 
 } // namespace tovren

@@ -44,11 +44,11 @@ cmake --install "$scratch/shared-build" --component Development --prefix "$scrat
 library="$scratch/shared/lib/libtovren-linkstore.so"
 readelf -d "$library" | grep -q 'SONAME.*\[libtovren-linkstore\.so\.1\]' || fail "no SONAME .so.1"
 exported=$(nm -D --defined-only -C "$library" | awk '$2 == "T"' | sed 's/^[^ ]* T //; s/(.*//; s/\[abi:.*//' |
-    grep '^tovren::' | sort -u)
-expected=$'tovren::FileFailure::FileFailure\ntovren::fromHostCodePage\ntovren::kindInWords\ntovren::kindName\ntovren::linkFilePath\ntovren::loadLinkFile\ntovren::programDirectory\ntovren::saveLinkFile'
+    grep '^tovren::' | LC_ALL=C sort -u)
+expected=$'tovren::FileFailure::FileFailure\ntovren::createLinkFile\ntovren::fromHostCodePage\ntovren::kindInWords\ntovren::kindName\ntovren::linkFilePath\ntovren::loadLinkFile\ntovren::programDirectory\ntovren::saveLinkFile\ntovren::toHostCodePage'
 [[ "$exported" == "$expected" ]] || fail "the shared library exports: $exported"
 exported=$(nm -D --defined-only -C "$scratch/shared/lib/libtovren-world.so" | awk '$2 == "T"' |
-    sed 's/^[^ ]* T //; s/(.*//; s/\[abi:.*//' | grep '^tovren::' | sort -u)
+    sed 's/^[^ ]* T //; s/(.*//; s/\[abi:.*//' | grep '^tovren::' | LC_ALL=C sort -u)
 [[ "$exported" == $'tovren::applyMirror\ntovren::findingKindName\ntovren::planMirror\ntovren::readWorld' ]] ||
     fail "the world library exports: $exported"
 check_prefix "$scratch/shared" shared

@@ -113,7 +113,8 @@ from gi.repository import Gio
 Gio.DesktopAppInfo.new_from_filename(sys.argv[1]).launch_action("edit-world", None)
 ' "$entry"
 for _ in $(seq 100); do [[ -s "$scratch/opened" ]] && break; sleep 0.1; done
-address=$(cat "$scratch/opened" 2>/dev/null)
+# The browser is given a page that passes it on to the address, which holds the token.
+address=$(grep -o -m 1 'http://127\.0\.0\.1:[0-9]*/?token=[0-9a-f]*' "$(cat "$scratch/opened")")
 folder_served=$(/usr/bin/python3 -c '
 import json, sys, urllib.parse, urllib.request
 url = urllib.parse.urlsplit(sys.argv[1])

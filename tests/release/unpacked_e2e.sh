@@ -3,6 +3,9 @@
 # folder, that copy started (through Wine for the Windows one) and Done pressed, which must
 # write the eight bytes of .link beside it. Nothing may come from the build tree.
 # Usage: unpacked_e2e.sh DIST_DIRECTORY
+# It installs what it uses, Wine among it, as every script that CI runs does.
+scripts=$(cd "$(dirname "$0")/../../scripts" && pwd)
+"$scripts/install-deps.sh" binutils
 dist=$(cd "$1" && pwd)
 check() {
     echo "-- $(basename "$archive"): its checksum, its files, and a Done that saves beside it"
@@ -66,7 +69,9 @@ fi
 archive=$(ls "$dist"/Tovren-*-win64.zip)
 program_name=Tovren.exe
 source "$(dirname "$0")/../e2e/lib.sh"
-export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+source "$scripts/wine.sh"
+cleanup_steps+=(stop_wine)
+start_wine
 run_as=(wine)
 focus_by_hand=1
 world_program=tovren-world.exe

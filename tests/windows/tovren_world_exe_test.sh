@@ -3,7 +3,8 @@
 # (Windows-1252) is read as Tovren.exe writes it, shown in UTF-8, and told with the same exit
 # statuses as on Linux; its one-way link mended in that code page; drawn and exported; and,
 # started with no arguments as by a double-click, the editor on its own folder, opened in the
-# desktop's browser.
+# desktop's browser. A map renamed and removed, its fields in that code page; a removal cut
+# short is told of and completed.
 # Usage: tovren_world_exe_test.sh PATH_TO_TOVREN_WORLD_EXE PATH_TO_FAKE_GIT_EXE
 set -euo pipefail
 export LC_ALL=C.UTF-8 WINEDEBUG=-all
@@ -58,6 +59,24 @@ wine "$tool" draw . >/dev/null && grep -q "<title>Köln</title>" world.svg || fa
 wine "$tool" export --tiled t.world --map-size 32x32 . >/dev/null && grep -q '"fileName": "Köln.tmx"' t.world ||
     fail "export: $(cat t.world)"
 
+echo "-- rename and remove: the fields in Windows-1252 follow; cut short, nothing is lost"
+printf 'tiles' >Köln.tmx
+wine "$tool" rename köln Düren --also .tmx --write . >"$world/out" || fail "rename: $(cat "$world/out")"
+[[ "$(od -An -tx1 map1.link | tr -d ' \n')" == "0d0a0d0a0d0a44fc72656e0d0a" && -e Düren.link &&
+    -e Düren.tmx && ! -e Köln.link && ! -e Köln.tmx ]] || fail "rename: map1.link: $(od -c map1.link)"
+status=0
+wine "$tool" rename map1 MAP1 --write . >/dev/null 2>"$world/err" || status=$?
+[[ $status -eq 1 ]] && grep -q "for the same file" "$world/err" || fail "a name differing in case"
+status=0
+TOVREN_WORLD_STOP_AFTER_STEP=2 wine "$tool" remove Düren --write . >/dev/null || status=$?
+[[ $status -eq 99 ]] || fail "cut short: status $status"
+wine "$tool" check . >/dev/null 2>"$world/err" || true
+grep -q "the removal of Düren in .* was cut short" "$world/err" || fail "not told: $(cat "$world/err")"
+wine "$tool" remove Düren --write . >/dev/null || fail "not completed"
+# Emptied, as Tovren.exe saves: the four lines over the first bytes, the rest as it was.
+[[ "$(od -An -tx1 map1.link | tr -d ' \n')" == "0d0a0d0a0d0a0d0a72656e0d0a" && ! -e Düren.link &&
+    ! -e .tovren-world.journal ]] || fail "removed: map1.link: $(od -c map1.link)"
+
 echo "-- git's merge driver: fields merged in Windows-1252, a field both changed between markers"
 git init -q -b main "$world/repository" && cd "$world/repository"
 git config user.name Tester && git config user.email tester@example.org
@@ -86,7 +105,8 @@ program="Z:$world/tool'\\''s folder/tovren-world.exe"
 -C|.|config|--local|merge.tovren-link.driver|'$program' merge %O %A %B" ]] || fail "git was told: $(cat "$world/git.log")"
 [[ "$(cat "$world/team/.gitattributes")" == "*.link -text merge=tovren-link" ]] || fail ".gitattributes"
 
-echo "-- with no arguments, as from Explorer: the editor on its own folder, opened in the browser"
+echo "-- with no arguments, as from Explorer: the editor on its own folder, opened in the browser,"
+echo "   on a page that passes it on to the address, whose token is in no program's arguments"
 cp "$tool" "$world/tovren-world.exe"
 mkdir "$world/bin" # the browser: Wine asks the desktop's, through xdg-open
 printf '#!/bin/sh\nprintf "%%s" "$1" >"%s/opened"\n' "$world" >"$world/bin/xdg-open"
@@ -102,5 +122,7 @@ pkill -KILL -f "$world/tovren-world.exe" || true
 url=${first##* at }
 [[ "$first" == "Editing the world of Z:${world//\//\\} at http://127.0.0.1:"* ]] ||
     fail "the first line: $first"
-[[ "$(cat "$world/opened" 2>/dev/null)" == "$url" ]] || fail "the browser was not asked to open $url"
-echo "6 passed, 0 failed"
+opened=$(cat "$world/opened" 2>/dev/null)
+[[ "$opened" == file://* && "$opened" != *"${url#*token=}"* ]] || fail "the browser was asked to open $opened"
+grep -q -F "$url" "${opened#file://}" || fail "the page does not pass the browser on to $url"
+echo "7 passed, 0 failed"

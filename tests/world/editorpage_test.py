@@ -1,10 +1,12 @@
 #!/usr/bin/python3
 """The editor's page in a real browser (Debian's Chromium, headless, driven by Selenium), as a
 map builder uses it: choosing a map by keyboard and saving a field, linking two maps by dragging,
-cutting a link, a conflict with a save behind the page's back (nothing typed lost), undo and
-redo, a save by Tovren itself shown live, mending a one-way link and a dangling one, making a map
-and a name refused, finding, panning and zooming, and what a screen reader is given: on a desktop
-of its own, what AT-SPI gives a screen reader such as Orca.
+cutting a link, a save behind the page's back merged with what was typed or shown beside it, a
+merge left unresolved and resolved by choosing a side for each field, undo and redo, a save by
+Tovren itself shown live, mending a one-way link and a dangling one, making maps, renaming and
+removing a map across the world and undoing both, finding, panning and zooming, the first view
+of a larger world, the server's end, and what a screen reader is given: on a desktop of its own,
+what AT-SPI gives a screen reader such as Orca.
 The bytes on disk are checked after every save. A screenshot of the page is saved after each
 test.
 
@@ -203,6 +205,18 @@ class Page(unittest.TestCase):
     def keys(self, *keys):
         ActionChains(self.browser).send_keys(*keys).perform()
 
+    def fit(self):
+        """The whole world in view, at rest."""
+        self.browser.find_element(By.ID, "fit").click()
+        self.wait_until("!document.getElementById('stage').classList.contains('moving')")
+
+    def in_view(self, name):
+        return self.browser.execute_script(
+            "const r = arguments[0].querySelector('rect.box').getBoundingClientRect();"
+            "const v = document.getElementById('viewport').getBoundingClientRect();"
+            "return r.left >= v.left && r.top >= v.top && r.right <= v.right && r.bottom <= v.bottom;",
+            self.box(name))
+
     def find(self, name):
         field = self.browser.find_element(By.ID, "find")
         field.clear()
@@ -218,38 +232,60 @@ class Page(unittest.TestCase):
         self.assertTrue(self.focused().startswith("town;"), self.focused())
         self.keys(Keys.ARROW_RIGHT)  # along town's link right: route1
         self.assertTrue(self.focused().startswith("route1;"), self.focused())
+        self.keys(Keys.ARROW_DOWN, Keys.ARROW_DOWN)  # route2, and nothing below it: said so
+        self.said("Nothing lies below route2.")
+        self.keys(Keys.ARROW_RIGHT)  # no link: the nearest map that way, said so
+        self.said("route2 leads nowhere right; ")
+        self.assertIn("is the nearest map to the right.", self.browser.find_element(By.ID, "status").text)
+        self.find("route1")
+        self.browser.execute_script("document.getElementById('viewport').focus()")
+        self.keys(Keys.TAB)
         self.keys(Keys.ENTER)  # into the panel
         self.assertEqual(self.focused(), "field-up")
         self.keys("north", Keys.ENTER)
-        self.said("Saved route1.")
+        self.said("Saved route1's Up.")
         self.assertEqual(self.bytes_of("route1"), saved_over(WORLD["route1"], ("north", "route2", "town", "city")))
 
-    def drag(self, name, onto, side):
-        """Drags a map's box onto a side of another's, as a mouse does."""
+    def drag(self, name, onto, side, said=None):
+        """Drags a map's box onto a side of another's (or its middle), as a mouse does; `said`:
+        what the status line says before the drop."""
         to = self.browser.execute_script(
             "const r = arguments[0].querySelector('rect.box').getBoundingClientRect();"
             "return {left: [r.left + 3, r.y + r.height / 2], right: [r.right - 3, r.y + r.height / 2],"
-            " up: [r.x + r.width / 2, r.top + 3], down: [r.x + r.width / 2, r.bottom - 3]}[arguments[1]];",
+            " up: [r.x + r.width / 2, r.top + 3], down: [r.x + r.width / 2, r.bottom - 3],"
+            " middle: [r.x + r.width / 2, r.y + r.height / 2]}[arguments[1]];",
             self.box(onto), side)
         mouse = ActionBuilder(self.browser)
         mouse.pointer_action.move_to(self.box(name).find_element(By.CSS_SELECTOR, "rect.box"))
         mouse.pointer_action.pointer_down().move_by(10, 10).move_to_location(round(to[0]), round(to[1]))
+        mouse.perform()
+        if said:
+            self.said(said)
+        mouse = ActionBuilder(self.browser)
         mouse.pointer_action.pointer_up()
         mouse.perform()
 
     def test_link_two_maps_by_dragging_and_ask_before_replacing_a_link(self):
-        # town leads down to harbour already: the page asks first, and Cancel changes nothing.
-        self.drag("cave", onto="town", side="down")
+        self.fit()
+        # On a map's middle, a drop links nothing, and says where to drop.
+        self.drag("cave", onto="town", side="middle", said="Drop cave on a side of town, not its middle")
+        self.said("Nothing was linked. Drop cave on a side of town")
+        self.assertEqual(self.bytes_of("town"), link_bytes(WORLD["town"]))
+        # town leads down to harbour already, which leads back: the page asks first, offering to
+        # cut harbour's side too; Cancel changes nothing.
+        self.drag("cave", onto="town", side="down", said="Drop: cave below town")
         self.wait_until("document.getElementById('ask').open")  # what it replaces: the node tests'
         self.browser.find_element(By.ID, "ask-no").click()
         self.said("Nothing was linked.")
         self.assertEqual(self.bytes_of("town"), link_bytes(WORLD["town"]))
         self.drag("cave", onto="town", side="down")
         self.wait_until("document.getElementById('ask').open")
-        self.browser.find_element(By.ID, "ask-yes").click()
-        self.said("Linked cave")
+        self.assertIn("harbour would still lead up to town", self.browser.find_element(By.ID, "ask-text").text)
+        self.browser.find_element(By.ID, "ask-also").click()
+        self.said("cave linked below town; harbour's link up to town cut.")
         self.assertEqual(self.bytes_of("town"), saved_over(WORLD["town"], ("", "cave", "", "route1")))
         self.assertEqual(self.bytes_of("cave"), b"town\r\n\r\n\r\n\r\n")
+        self.assertEqual(self.bytes_of("harbour"), saved_over(WORLD["harbour"], ("", " island", "", "")))
 
     def test_cut_a_link_chosen_in_the_picture_with_delete(self):
         # The middle of the line between town and route1.
@@ -266,27 +302,60 @@ class Page(unittest.TestCase):
         self.said("Cut the link")
         self.assertEqual(self.bytes_of("town"), saved_over(WORLD["town"], ("", "harbour", "", "")))
 
-    def test_a_conflict_shows_the_file_beside_what_was_typed_and_loses_neither(self):
+    def test_a_save_behind_the_pages_back_is_kept_and_a_field_both_changed_is_shown(self):
         self.find("route1")
         up = self.browser.find_element(By.ID, "field-up")
         up.send_keys("north")
-        theirs = ("elsewhere", "route2", "town", "city")
-        self.write("route1", theirs)  # behind the page's back
+        theirs = ("", "route2", "town", "coast")
+        self.write("route1", theirs)  # behind the page's back, in a field not typed in
         self.wait_until("!document.getElementById('panel-note').hidden")
         self.assertEqual(up.get_attribute("value"), "north")  # kept while the world changed
+        up.send_keys(Keys.ENTER)  # saved at once, both changes kept
+        self.said("Saved route1's Up; Right had been changed meanwhile to coast, kept.")
+        mine = ("north", "route2", "town", "coast")
+        self.assertEqual(self.bytes_of("route1"), saved_over(theirs, mine))
+        self.wait_for_page_world({"route1": mine})
+        up.clear()
+        up.send_keys("northwest")
+        theirs = ("elsewhere", "cellar", "town", "coast")  # Up changed on both sides
+        self.write("route1", theirs)
+        self.wait_until("!document.getElementById('panel-note').hidden")
         up.send_keys(Keys.ENTER)
         self.wait_until("!document.getElementById('conflict').hidden")
-        rows = self.browser.find_elements(By.CSS_SELECTOR, "#conflict-rows tr")
-        self.assertEqual([cell.text for cell in rows[0].find_elements(By.TAG_NAME, "td")],
-                         ["elsewhere", "north"])
+        rows = self.browser.find_elements(By.CSS_SELECTOR, "#conflict-rows tr")  # only Up's
+        self.assertEqual([[cell.text for cell in row.find_elements(By.CSS_SELECTOR, "th, td")] for row in rows],
+                         [["Up", "elsewhere", "northwest"]])
+        self.assertEqual(self.bytes_of("route1"), link_bytes(theirs))  # nothing saved yet
         self.browser.find_element(By.ID, "conflict-mine").click()
-        self.said("Saved route1.")
-        self.assertEqual(self.bytes_of("route1"), saved_over(theirs, ("north", "route2", "town", "city")))
+        self.said("Saved route1's Up.")
+        self.assertEqual(self.bytes_of("route1"), saved_over(link_bytes(theirs),
+                                                             ("northwest", "cellar", "town", "coast")))
+
+    def test_resolve_a_merge_left_unresolved_by_keyboard_a_side_for_each_field(self):
+        merged = ("\r\n<<<<<<< ours\r\nisland\r\n=======\r\n\r\n>>>>>>> theirs\r\nshore\r\n"
+                  "<<<<<<< ours\r\nKöln\r\n=======\r\nroute2\r\n>>>>>>> theirs\r\n").encode(ON_DISK)
+        with open(os.path.join(self.folder, "cave.link"), "wb") as file:
+            file.write(merged)
+        self.wait_until("[...document.querySelectorAll('g.map[data-map]')].some((b) => b.getAttribute("
+                        "'aria-label').startsWith('cave; its link file holds an unresolved merge'))")
+        self.find("cave")
+        self.assertIn("ours and theirs differ on Down and Right",
+                      self.browser.find_element(By.ID, "merge-text").text)
+        self.assertEqual([label.text for label in self.browser.find_elements(By.CSS_SELECTOR, "#merge label")],
+                         ["Ours: island", "Theirs: (empty)", "Ours: Köln", "Theirs: route2"])
+        self.browser.execute_script("document.getElementById('viewport').focus()")
+        self.keys(Keys.TAB, Keys.ENTER)  # the map's box, then into the panel: Down's first side
+        self.keys(Keys.ARROW_DOWN, Keys.TAB, Keys.SPACE, Keys.TAB, Keys.ENTER)  # theirs, ours, Save
+        self.said("Resolved the merge in cave.")
+        self.assertEqual(self.bytes_of("cave"), saved_over(merged, ("", "", "shore", "Köln")))
+        self.wait_for_page_world({"cave": ("", "", "shore", "Köln")})
+        self.assertNotIn("conflict", self.browser.find_element(By.ID, "findings").text)
+        self.wait_until("document.activeElement.id === 'field-up'")  # the fields again
 
     def test_undo_and_redo_only_where_the_files_hold_what_the_page_wrote(self):
         self.find("route2")
         self.browser.find_element(By.ID, "field-right").send_keys("east", Keys.ENTER)
-        self.said("Saved route2.")
+        self.said("Saved route2's Right.")
         saved = saved_over(WORLD["route2"], ("route1", "", "", "east"))
         undone = saved_over(saved, WORLD["route2"])  # written over, as Tovren writes
         self.browser.find_element(By.ID, "viewport").click()  # out of the field
@@ -351,42 +420,192 @@ class Page(unittest.TestCase):
         self.assertEqual(self.bytes_of("harbour"),
                          saved_over(WORLD["harbour"], ("town", "island", "", "")))
 
-    def test_make_a_new_map_and_refuse_a_name_that_is_not_plain(self):
+    def test_make_maps_in_view_beside_the_chosen_one_and_never_one_twice(self):
+        for name in os.listdir(self.folder):  # an empty folder: the panel says how to begin
+            os.remove(os.path.join(self.folder, name))
+        self.wait_until("document.getElementById('panel-hint').textContent.includes('New map')")
+        write_world(self.folder)
+        self.wait_for_page_world(WORLD)
         name = self.browser.find_element(By.ID, "new-name")
         name.send_keys("a/b", Keys.ENTER)
         self.wait_until("document.getElementById('status').textContent.includes('another folder')")
         self.assertEqual(name.get_attribute("value"), "a/b")  # kept, to be put right
+        # Made beside the chosen map, in view, and chosen; there still when the layout, which
+        # sets the new map's region before route2's, moves route2's.
+        self.find("route2")
         name.clear()
-        name.send_keys("forest", Keys.ENTER)
-        self.wait_until("document.getElementById('panel-title').textContent === 'forest'")
-        self.assertEqual(self.bytes_of("forest"), b"\r\n\r\n\r\n\r\n")
-        self.wait_for_page_world({"forest": ("", "", "", "")})
+        name.send_keys("bridge", Keys.ENTER)
+        self.wait_until("document.getElementById('panel-title').textContent === 'bridge'")
+        self.assertEqual(self.bytes_of("bridge"), b"\r\n\r\n\r\n\r\n")
+        self.wait_for_page_world({"bridge": ("", "", "", "")})
+        self.assertTrue(self.in_view("bridge"))
+        apart = self.browser.execute_script(
+            "const [a, b] = [arguments[0], arguments[1]].map((g) => g.querySelector('rect.box').getBoundingClientRect());"
+            "return [(a.x - b.x) / a.width, (a.y - b.y) / a.height];",
+            self.box("bridge"), self.box("route2"))
+        self.assertTrue(1 < apart[0] < 1.8 and apart[1] == 0, apart)  # the next cell, on its right
         # Undone, it is taken away again: only as it was made.
         self.browser.find_element(By.ID, "undo").click()
         self.said("Undone")
+        self.assertFalse(os.path.exists(os.path.join(self.folder, "bridge.link")))
+        # A map's name: that map is chosen. One that differs only in letter case is asked about
+        # first, and refused where the two are one file.
+        name.clear()
+        name.send_keys("town", Keys.ENTER)
+        self.said("town is a map of the world already: it is chosen.")
+        self.wait_until("document.getElementById('panel-title').textContent === 'town'")
+        name.clear()
+        name.send_keys("Town", Keys.ENTER)
+        if WINE:
+            self.said("Town would be the link file of town")
+            self.assertNotIn("Town.link", os.listdir(self.folder))
+        else:
+            self.wait_until("document.getElementById('ask').open")
+            self.assertIn("differs from the map town only in letter case", self.browser.find_element(By.ID, "ask-text").text)
+            self.browser.find_element(By.ID, "ask-yes").click()
+            self.wait_until("document.getElementById('panel-title').textContent === 'Town'")
+            self.assertEqual(self.bytes_of("Town"), b"\r\n\r\n\r\n\r\n")
+            self.wait_for_page_world({"Town": ("", "", "", "")})
+            WebDriverWait(self.browser, 5).until(lambda _: self.in_view("Town"))
+
+    def test_a_larger_world_opens_with_its_names_read_and_every_label_inside(self):
+        # 57 maps more, the largest region: a grid whose top row wraps around, from its first
+        # map in the left column.
+        names = [f"{kind}{number}" for number in range(101, 135) for kind in ["Route"]] + \
+            [f"{town}Town" for town in ["Littleroot", "Oldale", "Dewford", "Lavaridge", "Fallarbor",
+                                        "Verdanturf", "Pacifidlog"]] + \
+            [f"{city}City" for city in ["Petalburg", "Slateport", "Mauville", "Rustboro", "Fortree",
+                                        "Lilycove", "Mossdeep", "Sootopolis", "EverGrande", "Ashenvale"]] + \
+            ["SafariZone", "VictoryRoad", "MeteorFalls", "SkyPillar", "SeafloorCavernEntrance", "MtChimney"]
+        at = {name: (index % 8, index // 8) for index, name in enumerate(names)}
+        by_place = {place: name for name, place in at.items()}
+        for name, (x, y) in at.items():
+            texts = [by_place.get((x, y - 1), ""), by_place.get((x, y + 1), ""),
+                     by_place.get((x - 1, y), ""), by_place.get((x + 1, y), "")]
+            if y == 0 and x in (0, 7):  # the top row leads on around
+                texts[2 if x == 0 else 3] = by_place[(7 if x == 0 else 0, 0)]
+            self.write(name, texts)
+        self.wait_for_page_world({"MtChimney": (by_place[(0, 6)], "", "", "")})
+        self.browser.refresh()
+        self.wait_until("window.tovrenShown > 0", 10)
+        seen = self.browser.execute_script("""
+            const k = d3.zoomTransform(document.getElementById('viewport')).k;
+            const view = document.getElementById('viewport').getBoundingClientRect();
+            return [...document.querySelectorAll('g.map[data-map] > text.name')].filter((t) => {
+                const r = t.getBoundingClientRect();
+                return r.right > view.left && r.left < view.right && r.bottom > view.top && r.top < view.bottom;
+            }).map((t) => [t.textContent, parseFloat(getComputedStyle(t).fontSize) * k]);""")
+        self.assertGreaterEqual(len(seen), 12, seen)
+        self.assertTrue(all(size >= 11 and text for text, size in seen), seen)
+        self.assertTrue(any(name in (text for text, _ in seen) for name in names), seen)
+        outside = self.browser.execute_script("""
+            const svg = document.querySelector('#stage svg');
+            const [width, height] = [Number(svg.getAttribute('width')), Number(svg.getAttribute('height'))];
+            return [...svg.querySelectorAll('text')].map((t) => [t.textContent, t.getBBox()])
+                .filter(([, b]) => b.x < 0 || b.y < 0 || b.x + b.width > width || b.y + b.height > height)
+                .map(([text, b]) => [text, b.x, b.y, b.width, b.height, width, height]);""")
+        self.assertEqual(outside, [])
+        self.assertTrue(self.browser.execute_script(
+            "return document.querySelector('g.wrap[data-direction=\"left\"]') !== null"))
+
+    def test_a_map_outside_the_folder_is_shown_read_only_saying_why(self):
+        # Reloaded for every test, the page has the token from the tab, not from its address, and
+        # its look from its own stylesheet, the only style its policy lets in.
+        self.assertNotIn("token", self.browser.current_url)
+        self.assertEqual(self.browser.execute_script(
+            "return getComputedStyle(document.querySelector('g.map rect.box')).fill"),
+            "rgb(234, 242, 255)")
+        os.makedirs(os.path.join(self.scratch, "elsewhere"), exist_ok=True)
+        with open(os.path.join(self.scratch, "elsewhere", "far.link"), "wb") as file:
+            file.write(link_bytes(("", "", "", "")))
+        self.write("cave", ("", "", "", "../elsewhere/far"))
+        self.wait_for_page_world({"cave": ("", "", "", "../elsewhere/far")})
+        self.find("../elsewhere/far")
+        self.assertFalse(self.browser.find_element(By.ID, "field-up").is_enabled())
+        self.assertIn("lies outside the folder that this editor edits",
+                      self.browser.find_element(By.ID, "panel-note").text)
+
+    def test_rename_and_remove_a_map_across_the_world_shown_first_and_undo_both(self):
+        # town: route1 leads left to it, harbour up. By keyboard: its new name, Enter, agreed.
+        self.find("town")
+        self.browser.find_element(By.ID, "rename-to").send_keys("forest", Keys.ENTER)
+        self.wait_until("document.getElementById('ask').open")
+        self.assertEqual([item.text for item in self.browser.find_elements(By.CSS_SELECTOR, "#ask-list li")],
+                         ["town.link becomes forest.link", "harbour leads up to forest instead of town",
+                          "route1 leads left to forest instead of town"])
+        self.assertEqual(self.focused(), "ask-no")
+        ActionChains(self.browser).key_down(Keys.SHIFT).send_keys(Keys.TAB).key_up(Keys.SHIFT).perform()
+        self.keys(Keys.ENTER)
+        self.said("Renamed town to forest.")
+        route1 = saved_over(WORLD["route1"], ("", "route2", "forest", "city"))
+        self.assertEqual(self.bytes_of("forest"), link_bytes(WORLD["town"]))
+        self.assertEqual(self.bytes_of("route1"), route1)
+        self.assertEqual(self.bytes_of("harbour"), saved_over(WORLD["harbour"], ("forest", " island", "", "")))
+        self.assertFalse(os.path.exists(os.path.join(self.folder, "town.link")))
+        self.wait_until("document.getElementById('panel-title').textContent === 'forest'")
+        self.browser.find_element(By.ID, "undo").click()  # renamed back
+        self.said("Undone")
+        self.assertEqual(self.bytes_of("route1"), saved_over(route1, WORLD["route1"]))
         self.assertFalse(os.path.exists(os.path.join(self.folder, "forest.link")))
+        # city, which route1 leads right to: Cancel changes nothing; Remove empties the field.
+        self.find("city")
+        for answer, said in (("ask-no", "Nothing was removed."), ("ask-yes", "Removed city.")):
+            self.browser.find_element(By.ID, "remove").click()
+            self.wait_until("document.getElementById('ask').open")
+            self.assertEqual([item.text for item in self.browser.find_elements(By.CSS_SELECTOR, "#ask-list li")],
+                             ["route1 no longer leads right to city", "city's link file is removed"])
+            self.browser.find_element(By.ID, answer).click()
+            self.said(said)
+        self.assertFalse(os.path.exists(os.path.join(self.folder, "city.link")))
+        emptied = saved_over(saved_over(route1, WORLD["route1"]), ("", "route2", "town", ""))
+        self.assertEqual(self.bytes_of("route1"), emptied)
+        self.browser.find_element(By.ID, "undo").click()  # made again, and led to again
+        self.said("Undone")
+        self.assertEqual(self.bytes_of("city"), link_bytes(WORLD["city"]))
+        self.assertEqual(self.bytes_of("route1"), saved_over(emptied, WORLD["route1"]))
 
     def test_pan_zoom_fit_and_find(self):
         transform = "String(d3.zoomTransform(document.getElementById('viewport')))"
-        fitted = self.browser.execute_script("return " + transform)
+        first = self.browser.execute_script("return " + transform)
         self.browser.execute_script("document.getElementById('viewport').focus()")
         self.keys("+")
-        self.wait_until(f"{transform} !== {json.dumps(fitted)}")
+        self.wait_until(f"{transform} !== {json.dumps(first)}")
         self.keys(Keys.ARROW_LEFT)
         moved = self.browser.execute_script("return d3.zoomTransform(document.getElementById('viewport')).x")
         self.keys(Keys.ARROW_RIGHT)
         self.assertNotEqual(moved, self.browser.execute_script(
             "return d3.zoomTransform(document.getElementById('viewport')).x"))
-        self.keys("0")
-        self.wait_until(f"{transform} === {json.dumps(fitted)}")
+        self.keys("0")  # the whole world in view
+        self.wait_until("(() => { const p = document.querySelector('#stage svg').getBoundingClientRect();"
+                        " const v = document.getElementById('viewport').getBoundingClientRect();"
+                        " return p.left >= v.left && p.right <= v.right && p.top >= v.top && p.bottom <= v.bottom; })()")
+        fitted = self.browser.execute_script("return " + transform)
         ActionChains(self.browser).scroll_from_origin(ScrollOrigin.from_element(
             self.browser.find_element(By.ID, "viewport")), 0, -300).perform()  # the wheel zooms in
         self.wait_until(f"{transform} !== {json.dumps(fitted)}")
+        # Finding a map says what it found; the bar above stays as it is, on one row.
+        self.addCleanup(self.browser.set_window_size, 1400, 900)
         field = self.browser.find_element(By.ID, "find")
-        field.send_keys("rout", Keys.ENTER)
-        self.wait_until("document.getElementById('found').textContent === '1 of 2: route1'")
-        field.send_keys(Keys.ENTER)
-        self.wait_until("document.getElementById('found').textContent === '2 of 2: route2'")
+        bar = "[document.querySelector('.bar').offsetHeight, document.getElementById('viewport').getBoundingClientRect().top]"
+        for width in (1280, 1920):
+            self.browser.set_window_size(width, 900)
+            field.clear()
+            before = self.browser.execute_script("return " + bar)
+            field.send_keys("rout", Keys.ENTER)
+            self.wait_until("document.getElementById('found').textContent === '1 of 2: route1'")
+            field.send_keys(Keys.ENTER)
+            self.wait_until("document.getElementById('found').textContent === '2 of 2: route2'")
+            self.assertEqual(self.browser.execute_script("return " + bar), before, width)
+            self.assertLess(before[0], 60, width)  # one row
+        self.assertTrue(self.in_view("route2"))
+
+    def test_when_the_server_ends_the_page_says_so_at_once(self):
+        stop(self.server)
+        self.said("The editor's server has ended")
+        cls = type(self)  # a server again, for the tests after this one
+        cls.server, cls.url = start_server(self.folder)
+        self.browser.get(cls.url)
+        self.wait_until("window.tovrenShown > 0", 10)
 
 
 # What a screen reader such as Orca reads of the page: AT-SPI's tree, as Chromium gives it to the
@@ -454,7 +673,7 @@ class ScreenReader(unittest.TestCase):
             self.assertTrue(any(item.startswith(name + ";") for item in items), (name, items))
         self.assertIn("shore; leads right to cave; error: shore leads right to cave, but cave "
                       "leads nowhere left", items)
-        self.assertTrue({"Up", "Down", "Left", "Right", "Find a map", "New map"} <=
+        self.assertTrue({"Up", "Down", "Left", "Right", "Find a map", "New map", "Rename to"} <=
                         set(roles.get("entry", [])), roles.get("entry"))
         self.assertIn("town", roles.get("heading", []))
         self.assertIn("Findings", roles.get("heading", []))
@@ -462,10 +681,12 @@ class ScreenReader(unittest.TestCase):
                             for name in roles.get("push button", [])), roles.get("push button"))
 
 
-# The Wine run tests the page against tovren-world.exe; Tovren's own save shown live and the
-# page read by a screen reader are the same there, and are tests of the Linux run only.
+# The Wine run tests the page against tovren-world.exe; Tovren's own save shown live, the page
+# when the server has ended, and the page read by a screen reader are the same there, and are
+# tests of the Linux run only.
 if WINE:
     del Page.test_a_save_by_tovren_shows_up_live
+    del Page.test_when_the_server_ends_the_page_says_so_at_once
     del ScreenReader
 
 if __name__ == "__main__":

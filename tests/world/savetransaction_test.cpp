@@ -8,6 +8,10 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
+#include <unistd.h>
+#endif
+
 namespace tovren {
 namespace {
 
@@ -83,6 +87,16 @@ TEST_F(SaveTransaction, shouldSaveEachMapOnceAndLeaveTheOthersSavedWhereOneFails
     EXPECT_EQ(readBytes(path("new")), "\r\n\r\n\r\n\r\n");
     EXPECT_FALSE(exists("gone"));
 }
+
+#ifndef _WIN32
+TEST_F(SaveTransaction, shouldMakeANewMapsFileNeverThroughALink) {
+    ::symlink(path("elsewhere").c_str(), path("new").c_str()); // leads nowhere, yet
+    const SaveResult result = saveMaps({target("new", std::nullopt, LinkRecord{})});
+    ASSERT_EQ(result.outcomes.size(), 1U);
+    EXPECT_EQ(result.outcomes[0].failure->kind(), Kind::AccessDenied);
+    EXPECT_FALSE(exists("elsewhere"));
+}
+#endif
 
 } // namespace
 } // namespace tovren

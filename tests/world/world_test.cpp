@@ -295,9 +295,14 @@ TEST_F(WorldOfMaps, shouldReadOddNamesAndTextsWithoutFailing) {
     EXPECT_EQ(world.findings[3].target, "  ");
 }
 
-TEST_F(WorldOfMaps, shouldReadOnlyTheFourLinesOfAHugeFile) {
+TEST_F(WorldOfMaps, shouldReadOnlyTheFourLinesOfAHugeFileAndNoMoreThan1MiBLookingForThem) {
     writeBytes(directory.file("huge.link"), "a\r\nb\r\nc\r\nd\r\n" + std::string(100 << 20, 'x'));
-    EXPECT_EQ(world().maps.at(0).links, (LinkRecord{"a", "b", "c", "d"}));
+    writeBytes(directory.file("endless.link"), "a\r\nb\r\n" + std::string(2 << 20, 'x'));
+    const World world = this->world();
+    EXPECT_EQ(named(world, "huge").links, (LinkRecord{"a", "b", "c", "d"}));
+    EXPECT_EQ(world.findings.at(0).message,
+              "endless cannot be loaded: File error: " + directory.file("endless.link") +
+                  " (larger than any link file: its first four lines do not end within 1 MiB)");
 }
 
 TEST_F(WorldOfMaps, shouldRefuseAFolderThatCannotBeListed) {

@@ -3,7 +3,8 @@
 # document, the exit statuses, the grid's overlaps with --grid, the program's own folder by
 # default, and a save in progress. One small world with every kind of finding then serves draw
 # (rendered by rsvg-convert), show, export (rendered by Tiled's tmxrasterizer) and mirror; and a
-# generated world like a real game's is drawn and exported whole.
+# generated world like a real game's is drawn and exported whole, and a map of it renamed and
+# removed, cut short at every step and killed anywhere.
 # Usage: worldtool_test.sh PATH_TO_TOVREN_WORLD PATH_TO_GENERATE_WORLD
 set -euo pipefail
 export LC_ALL=C.UTF-8
@@ -49,7 +50,7 @@ names = [entry["name"] for entry in document["maps"]]
 assert names == ["map1", "map2", "map3", "map4", "map9", "short"], names
 for entry in document["maps"]:
     assert list(entry) == ["name", "up", "down", "left", "right", "cell", "region", "size",
-                           "position"], entry
+                           "position", "merge"], entry
     assert entry["size"] is None and entry["position"] is None, entry  # no Tiled map
 map1, map2, map3, short = (document["maps"][i] for i in (0, 1, 2, 5))
 # map2 above map1, map3 right of map1 (its way back left is the loop's link that was cut).
@@ -199,6 +200,11 @@ mkdir "$scratch/elbow" # d below a leads right to c, two columns on, past b: an 
 (cd "$scratch/elbow" && record a '' d '' b && record b '' '' a c && record c '' '' b '' &&
     record d a '' '' c)
 "$tool" draw "$scratch/elbow" -o "$scratch/elbow.svg" >/dev/null || fail "draw the elbow"
+mkdir "$scratch/edge" # a ring in the left column; three links into one side of hub, two elbows
+(cd "$scratch/edge" && record a '' '' c b && record b '' '' a c && record c '' '' b a &&
+    record hub '' '' '' p && record p '' q hub '' && record q p r hub '' && record r q '' hub '' &&
+    record s Gone '' '' '')
+"$tool" draw "$scratch/edge" -o "$scratch/edge.svg" >/dev/null || fail "draw the edge"
 grep -q 'data-map="3" data-direction="right" d="M[^"]* L[^"]* L[^"]* L[^"]* L[^"]* L[^"]*"' \
     "$scratch/elbow.svg" || fail "d's way right is not an elbow of five strokes"
 python3 - "$scratch/faults.svg" <<'PYTHON' || fail "the picture's content"
@@ -221,7 +227,7 @@ assert not having("g", "unplaced"), "a map without a cell"
 style = root.find(svg + "style").text
 assert ".link.one-way" in style and ".map .box" in style, "no stylesheet in the picture"
 PYTHON
-for picture in faults elbow; do
+for picture in faults elbow edge; do
     python3 - "$scratch/$picture.svg" <<'PYTHON' || fail "the picture's geometry: $picture"
 import sys, xml.etree.ElementTree as tree
 svg = "{http://www.w3.org/2000/svg}"
@@ -243,6 +249,43 @@ for path in having("path", "link"):
     assert all(a[0] == b[0] or a[1] == b[1] for a, b in zip(points, points[1:])), path.get("d")
     assert not any(crosses(a, b, box) for a, b in zip(points, points[1:]) for box in boxes), \
         path.get("d")
+# Every part inside the picture, a stub's name too (at most 0.7 of its size a character wide);
+# no two links along one line over any length; each elbow over a casing of its own, which cuts
+# a gap in what it crosses.
+width, height = float(root.get("width")), float(root.get("height"))
+def inside(x, y):
+    assert 0 <= x <= width and 0 <= y <= height, (x, y, width, height)
+lines = having("path", "link") + [p for g in having("g", "dangling") + having("g", "wrap")
+                                  for p in g.iter(svg + "path")]
+strokes = []
+for path in lines:
+    points = [tuple(map(float, p.split(","))) for p in path.get("d")[1:].split(" L")]
+    for point in points:
+        inside(*point)
+    strokes += [(a, b, path.get("d")) for a, b in zip(points, points[1:])]
+for element in root.iter(svg + "rect"):
+    if element.get("x"):
+        x, y, w, h = (float(element.get(a)) for a in ("x", "y", "width", "height"))
+        inside(x, y), inside(x + w, y + h)
+for text in root.iter(svg + "text"):
+    x, y, size = float(text.get("x")), float(text.get("y")), 11 * 0.7 * len(text.text or "")
+    start = {"end": x - size, "middle": x - size / 2}.get(text.get("text-anchor"), x)
+    if "findings" not in (text.get("class") or "") and text.get("class") not in ("error", "warning", "summary"):
+        inside(start, y - 11), inside(start + size, y)
+def along(a, b, c, d):  # two strokes on one line, sharing more than a point
+    if a[0] == b[0] == c[0] == d[0]:
+        return min(max(a[1], b[1]), max(c[1], d[1])) - max(min(a[1], b[1]), min(c[1], d[1])) > 0
+    if a[1] == b[1] == c[1] == d[1]:
+        return min(max(a[0], b[0]), max(c[0], d[0])) - max(min(a[0], b[0]), min(c[0], d[0])) > 0
+    return False
+for i, (a, b, one) in enumerate(strokes):
+    for c, d, other in strokes[i + 1:]:
+        assert one == other or not along(a, b, c, d), (one, other)
+children = list(root.find(svg + "g[@class='links']"))
+for at, path in enumerate(children):
+    if (path.get("class") or "").startswith("link ") and path.get("d").count(" L") > 1:
+        assert at > 0 and children[at - 1].get("class") == "casing" and \
+            children[at - 1].get("d") == path.get("d"), path.get("d")
 PYTHON
 done
 [[ $(status_of "$tool" draw .) == 0 && -s world.svg ]] || fail "draw: no world.svg in the folder"
@@ -390,4 +433,107 @@ for m in maps.values():
     assert rows[y][x * 4 + 3] > 0, ("not in place", m["name"])
 PYTHON
 
-echo "16 passed, 0 failed"
+echo "-- rename and remove: listed first, changing nothing; then made, every other byte kept"
+names="$scratch/names"
+mkdir -p "$names" && cd "$names"
+tree() { (cd "$1" && find . -type f -print0 | LC_ALL=C sort -z | xargs -0 sha256sum); }
+mkdir base && "$generate" base 300 7 >/dev/null
+old=$(cat base/*.link | tr -d '\r' | grep -v '^$' | sort | uniq -c | sort -rn | awk 'NR == 1 {print $2}')
+printf 'tiles' >"base/$old.tmx"
+(cd base && record watcher '' '' '' "$old" && record ghost nowhere '' '' '') # a one-way link, a dangling one
+cp -a base done
+[[ $(status_of "$tool" rename "$old" forest --also .tmx,.png done) == 0 ]] || fail "rename: $(cat "$scratch/err")"
+[[ "$(tree done)" == "$(tree base)" ]] || fail "the dry run changed a file"
+[[ $(grep -c "^would make .* lead .* to forest instead of $old$" "$scratch/out") -ge 4 ]] || fail "$(cat "$scratch/out")"
+"$tool" check --json base >"$scratch/before.json" || true
+[[ $(status_of "$tool" rename "$old" forest --also .tmx,.png --write done) == 0 ]] || fail "rename --write: $(cat "$scratch/err")"
+"$tool" check --json done >"$scratch/after.json" || true
+python3 - base done "$old" "$scratch/before.json" "$scratch/after.json" <<'PYTHON' || fail "what rename --write made"
+import json, os, re, sys
+base, done, old = sys.argv[1:4]
+before = set(os.listdir(base)) - {old + ".link", old + ".tmx"}
+assert set(os.listdir(done)) == before | {"forest.link", "forest.tmx"}, set(os.listdir(done)) ^ before
+for name in before | {old + ".link", old + ".tmx"}:
+    expected = open(os.path.join(base, name), "rb").read()
+    if name.endswith(".link"):  # each line that named the map names it anew, as the store saves it
+        expected = b"".join(b"forest\r\n" if line == old.encode() + b"\r\n" else line
+                            for line in expected.splitlines(keepends=True))
+    now = os.path.join(done, name.replace(old + ".", "forest."))
+    assert open(now, "rb").read() == expected, name
+def findings(path, rename=lambda text: text):
+    told = json.load(open(path, encoding="utf-8"))["findings"]
+    return sorted(tuple(rename(str(f[key])) for key in ("kind", "map", "direction", "target", "message"))
+                  for f in told)
+renamed = lambda text: re.sub(rf"\b{old}\b", "forest", text)
+assert findings(sys.argv[5]) == findings(sys.argv[4], renamed) != [], findings(sys.argv[5])
+PYTHON
+cp -a base removed
+[[ $(status_of "$tool" remove "$old" --write removed) == 0 ]] || fail "remove --write: $(cat "$scratch/err")"
+[[ ! -e "removed/$old.link" && -e "removed/$old.tmx" ]] && ! grep -q -x "$old" <(cat removed/*.link | tr -d '\r') ||
+    fail "remove --write: $(cat "$scratch/out")"
+[[ $(status_of "$tool" rename "$old" 'a/b' --write base) == 1 && $(status_of "$tool" rename "$old") == 2 &&
+    $(status_of "$tool" remove missing --write base) == 1 ]] || fail "exit statuses"
+
+echo "-- rename and remove cut short after every file operation: told, no new link dangling, finished alike"
+for command in "rename $old forest --also .tmx,.png --write" "remove $old --write"; do
+    expected=$([[ $command == rename* ]] && tree done || tree removed)
+    for step in $(seq 1 30); do
+        rm -rf cut && cp -a base cut
+        # shellcheck disable=SC2086 # the command's words
+        status=$(status_of env TOVREN_WORLD_STOP_AFTER_STEP="$step" "$tool" $command cut)
+        [[ $status == 0 ]] && break
+        [[ $status == 99 ]] || fail "$command, step $step: status $status"
+        "$tool" check --json cut >"$scratch/out" 2>"$scratch/err" || true
+        ! grep -E '"kind": ?"(dangling|unreadable)"' "$scratch/out" | grep -q -v -F '"target":"nowhere"' || fail "$command, step $step: a link dangles"
+        if [[ -e cut/.tovren-world.journal ]]; then # else it ended after its last step
+            grep -q "was cut short; run it again" "$scratch/err" || fail "$command, step $step: not told"
+            # shellcheck disable=SC2086
+            if ((step % 2)); then "$tool" $command cut; else "$tool" draw --finish -o "$scratch/cut.svg" cut; fi \
+                >/dev/null 2>&1 || fail "$command, step $step: not finished"
+        fi
+        [[ "$(tree cut)" == "$expected" ]] || fail "$command, step $step: finished otherwise"
+    done
+    ((step > 5)) || fail "$command: only $step steps"
+done
+
+echo "-- rename and remove killed at random moments: never a new dangling link, finished alike"
+for attempt in $(seq 1 16); do
+    rm -rf cut && cp -a base cut
+    if ((attempt % 2)); then command="rename $old forest --also .tmx,.png" result=done; else
+        command="remove $old" result=removed; fi
+    # shellcheck disable=SC2086 # the command's words
+    "$tool" $command --write cut >/dev/null &
+    sleep "$(printf '0.%03d' $((RANDOM % 50)))" # within the tens of milliseconds it takes
+    kill -9 $! 2>/dev/null || true
+    wait $! 2>/dev/null || true
+    "$tool" check --json cut >"$scratch/out" 2>/dev/null || true
+    ! grep -E '"kind": ?"(dangling|unreadable)"' "$scratch/out" | grep -q -v -F '"target":"nowhere"' || fail "killed ($attempt): a link dangles"
+    "$tool" check --finish cut >/dev/null 2>&1 || true
+    [[ ! -e cut/.tovren-world.journal ]] && [[ "$(tree cut)" == "$(tree $result)" || "$(tree cut)" == "$(tree base)" ]] ||
+        fail "killed ($attempt, $command): finished otherwise"
+done
+
+echo "-- a held file changes nothing; two changes in one folder wait for one another"
+rm -rf cut && cp -a base cut
+referrer=$(grep -l -x "$old"$'\r' cut/*.link | head -n 1)
+(exec 9>>"$referrer" && flock --exclusive 9 && sleep 3) &
+sleep 0.2
+[[ $(status_of "$tool" rename "$old" forest --write cut) == 1 ]] || fail "a held file: status"
+grep -q "$(basename "$referrer" .link) cannot be loaded (Access denied" "$scratch/err" &&
+    grep -q "Nothing was changed" "$scratch/err" || fail "a held file: $(cat "$scratch/err")"
+wait
+[[ "$(tree cut)" == "$(tree base)" ]] || fail "a held file: something changed"
+flock cut sleep 1 &
+sleep 0.2
+"$tool" rename "$old" forest --write cut >/dev/null 2>"$scratch/err" &
+renaming=$!
+"$tool" rename "$(basename "$referrer" .link)" second --write cut >/dev/null 2>&1 ||
+    fail "the second rename"
+wait $renaming || fail "the first rename"
+grep -q "waiting for the rename or removal going on in" "$scratch/err" || fail "no wait told"
+cp -a base sequential
+"$tool" rename "$old" forest --write sequential >/dev/null
+"$tool" rename "$(basename "$referrer" .link)" second --write sequential >/dev/null
+[[ "$(tree cut)" == "$(tree sequential)" ]] || fail "two renames at once interleaved"
+
+echo "20 passed, 0 failed"

@@ -140,6 +140,11 @@ bool hasSeparator(std::string_view mapName) {
     return mapName.find('/') != std::string_view::npos;
 }
 
+std::size_t nameStart(std::string_view text) {
+    const std::size_t slash = text.find_last_of('/');
+    return slash == std::string_view::npos ? 0 : slash + 1;
+}
+
 std::optional<std::string> placeOf(const std::string& path) {
     const std::size_t slash = path.find_last_of('/');
     const std::string folder = resolvedPath(slash == 0 ? "/" : path.substr(0, slash));
@@ -147,6 +152,29 @@ std::optional<std::string> placeOf(const std::string& path) {
         return std::nullopt;
     }
     return (folder == "/" ? "" : folder) + "/" + path.substr(slash + 1);
+}
+
+bool liesInside(const std::string& path, const std::string& folder) {
+    const std::string base = resolvedPath(folder);
+    std::string real = resolvedPath(path);
+    if (real.empty()) { // not there: where it would be made
+        real = placeOf(path).value_or("");
+    }
+    const std::string within = base == "/" ? base : base + "/";
+    return !base.empty() && real.size() > within.size() && real.starts_with(within);
+}
+
+std::optional<std::string> folderIdentity(const std::string& folder) {
+    struct stat status {};
+    if (::stat(folder.c_str(), &status) == -1 || !S_ISDIR(status.st_mode)) {
+        return std::nullopt;
+    }
+    return std::to_string(status.st_dev) + ":" + std::to_string(status.st_ino);
+}
+
+bool isLink(const std::string& path) {
+    struct stat status {};
+    return ::lstat(path.c_str(), &status) == 0 && S_ISLNK(status.st_mode);
 }
 
 std::string_view folderOfPlace(std::string_view place) {

@@ -53,6 +53,35 @@ std::wstring fullPath(const std::wstring& path) {
     return full;
 }
 
+// The path of a file or folder as Windows has it once every link and junction on its way is
+// followed, in capitals; empty where it cannot be opened.
+std::wstring finalPath(const std::wstring& path) {
+    const HANDLE file =
+        ::CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return {};
+    }
+    std::wstring resolved(MAX_PATH, L'\0');
+    DWORD length =
+        ::GetFinalPathNameByHandleW(file, resolved.data(), static_cast<DWORD>(resolved.size()), 0);
+    if (length >= resolved.size()) {
+        resolved.resize(length + 1);
+        length = ::GetFinalPathNameByHandleW(file, resolved.data(),
+                                             static_cast<DWORD>(resolved.size()), 0);
+    }
+    ::CloseHandle(file);
+    resolved.resize(length < resolved.size() ? length : 0);
+    for (const std::wstring_view prefix :
+         {std::wstring_view(L"\\\\?\\UNC\\"), std::wstring_view(L"\\\\?\\")}) {
+        if (resolved.starts_with(prefix)) {
+            resolved.replace(0, prefix.size(), prefix.size() > 4 ? L"\\\\" : L"");
+            break;
+        }
+    }
+    return upperCase(resolved);
+}
+
 } // namespace
 
 std::string absoluteFolder(const std::string& folder) {
@@ -135,6 +164,11 @@ bool hasSeparator(std::string_view mapName) {
     return mapName.find_first_of("\\/") != std::string_view::npos;
 }
 
+std::size_t nameStart(std::string_view text) {
+    const std::size_t separator = text.find_last_of("\\/");
+    return separator == std::string_view::npos ? 0 : separator + 1;
+}
+
 std::optional<std::string> placeOf(const std::string& path) {
     const std::wstring full = fullPath(toWide(path));
     const std::size_t separator = full.find_last_of(L"\\/");
@@ -146,6 +180,45 @@ std::optional<std::string> placeOf(const std::string& path) {
         return std::nullopt;
     }
     return fromWide(upperCase(full));
+}
+
+bool liesInside(const std::string& path, const std::string& folder) {
+    const std::wstring base = finalPath(toWide(folder));
+    std::wstring real = finalPath(toWide(path));
+    if (real.empty()) { // not there: where it would be made
+        const std::wstring full = fullPath(toWide(path));
+        const std::size_t separator = full.find_last_of(L"\\/");
+        const std::wstring parent =
+            separator == std::wstring::npos ? L"" : finalPath(full.substr(0, separator + 1));
+        real = parent.empty() ? L"" : parent + L"\\" + upperCase(full.substr(separator + 1));
+    }
+    const std::wstring within = base.ends_with(L'\\') ? base : base + L"\\";
+    return !base.empty() && real.size() > within.size() && real.starts_with(within);
+}
+
+std::optional<std::string> folderIdentity(const std::string& folder) {
+    const HANDLE handle = ::CreateFileW(
+        toWide(folder).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+        OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        return std::nullopt;
+    }
+    BY_HANDLE_FILE_INFORMATION information{};
+    const bool known = ::GetFileInformationByHandle(handle, &information) &&
+                       (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    ::CloseHandle(handle);
+    if (!known) {
+        return std::nullopt;
+    }
+    return std::to_string(information.dwVolumeSerialNumber) + ":" +
+           std::to_string(information.nFileIndexHigh) + ":" +
+           std::to_string(information.nFileIndexLow);
+}
+
+bool isLink(const std::string& path) {
+    const DWORD attributes = ::GetFileAttributesW(toWide(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES &&
+           (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
 }
 
 std::string_view folderOfPlace(std::string_view place) {

@@ -3,9 +3,11 @@
 #ifdef _WIN32
 #include "linkstore/windows/widetext.h"
 
+#include <array>
 #include <windows.h>
-// (after windows.h, which it needs)
+// (after windows.h, which they need)
 #include <shellapi.h>
+#include <shlwapi.h>
 #else
 #include <cerrno>
 #include <cstring>
@@ -31,8 +33,38 @@ std::optional<std::string> openInViewer(const std::string& path) {
     return std::nullopt;
 }
 
-std::optional<std::string> openInBrowser(const std::string& url) {
-    return openInViewer(url); // the shell returns once the browser has been asked
+// The command that opens web addresses, the browser the user chose, with the page's file in
+// place of %1: no program need be set for .html files (Wine sets none).
+std::optional<std::wstring> browserCommand(const std::string& page) {
+    std::array<wchar_t, 2048> command{};
+    DWORD size = static_cast<DWORD>(command.size());
+    if (::AssocQueryStringW(ASSOCF_NONE, ASSOCSTR_COMMAND, L"http", L"open", command.data(),
+                            &size) != S_OK) {
+        return std::nullopt;
+    }
+    std::wstring line(command.data());
+    const std::wstring file = toWide(page);
+    const std::size_t at = line.find(L"%1");
+    if (at == std::wstring::npos) {
+        return line + L" \"" + file + L"\"";
+    }
+    const bool quoted = at > 0 && line[at - 1] == L'"';
+    return line.replace(at, 2, quoted ? file : L"\"" + file + L"\"");
+}
+
+std::optional<std::string> openInBrowser(const std::string& page) {
+    if (std::optional<std::wstring> command = browserCommand(page)) {
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION started{};
+        if (::CreateProcessW(nullptr, command->data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                             &startup, &started)) {
+            ::CloseHandle(started.hThread);
+            ::CloseHandle(started.hProcess);
+            return std::nullopt;
+        }
+    }
+    return openInViewer(page); // the shell returns once the browser has been asked
 }
 
 #else
@@ -73,8 +105,8 @@ std::optional<std::string> openInViewer(const std::string& path) {
     return std::nullopt;
 }
 
-std::optional<std::string> openInBrowser(const std::string& url) {
-    const auto started = startXdgOpen(url);
+std::optional<std::string> openInBrowser(const std::string& page) {
+    const auto started = startXdgOpen(page);
     if (const std::string* failure = std::get_if<std::string>(&started)) {
         return *failure;
     }

@@ -9,9 +9,10 @@ namespace tovren {
 // on Windows. Returns why it could not, or nothing when it did.
 std::optional<std::string> openInViewer(const std::string& path);
 
-// Opens an address in the desktop's browser, the same way, without waiting for the browser:
-// xdg-open may only return once a browser it started has ended. Returns why it could not start
-// it, or nothing when it did.
-std::optional<std::string> openInBrowser(const std::string& url);
+// Opens a web page's file in the desktop's browser without waiting for the browser (xdg-open may
+// only return once a browser it started has ended): on Linux through xdg-open; on Windows with
+// the program that opens web addresses, or else the one set for the file. Returns why it could
+// not start it, or nothing when it did.
+std::optional<std::string> openInBrowser(const std::string& page);
 
 } // namespace tovren

@@ -1,8 +1,11 @@
 // The pointer on the picture: a click chooses a map, or the link nearest to it; a double-click
 // travels to a map; and a map dragged onto a side of another links the two there, with a ghost
-// of the map and a line on the side it would land on, drawn over the picture while it moves.
+// of the map and a line on the side it would land on, drawn over the picture while it moves,
+// and the status line saying what a drop there would do. A drop on the middle of a map, or on
+// no map, links nothing and says where to drop; Escape ends the drag (keyboard.js).
 
 import {dropAt, linkAt, sideEnds} from "./geometry.js";
+import {dropInWords} from "./words.js";
 
 const svgNamespace = "http://www.w3.org/2000/svg";
 
@@ -52,6 +55,10 @@ export class Dragging {
         if (drag.moved) {
             drag.drop = dropAt(this.picture.rects, drag.from, this.view.pictureAt(drag.x, drag.y));
             this.draw();
+            const said = this.saying(drag);
+            if (this.store.status.text !== said) {
+                this.store.tell(said);
+            }
         }
     }
 
@@ -63,9 +70,16 @@ export class Dragging {
         this.cancel();
         if (!drag.moved) {
             this.store.choose(drag.from, {focus: true, view: false});
-        } else if (drag.drop) {
+        } else if (drag.drop && drag.drop.side) {
             this.saving.link(drag.from, drag.drop.target, drag.drop.side);
+        } else {
+            this.store.tell(`Nothing was linked. ${this.saying(drag)}`);
         }
+    }
+
+    saying({from, drop}) {
+        const maps = this.store.world.maps;
+        return dropInWords(maps[from].name, drop, drop ? maps[drop.target].name : null);
     }
 
     cancel() {
@@ -73,7 +87,8 @@ export class Dragging {
         this.draw();
     }
 
-    // A click beside the maps: the link nearest to it, if one is near.
+    // A click beside the maps drawn: the link nearest to it, if one is near; where the boxes are
+    // painted as one picture, the map under it, brought near.
     chooseLink(event) {
         if (this.picture.mapAt(event.target) >= 0 || !this.store.world) {
             return;
@@ -83,6 +98,8 @@ export class Dragging {
         if (link) {
             const name = this.store.world.maps[link.map].name;
             this.store.choose(link.map, {view: false, link: {map: name, direction: link.direction}});
+        } else if (this.picture.overview && this.picture.mapAtPoint(point) >= 0) {
+            this.store.choose(this.picture.mapAtPoint(point), {focus: true});
         }
     }
 
@@ -99,7 +116,7 @@ export class Dragging {
         this.shape("rect", {class: "ghost", x: drag.x - bounds.left - from.width * t.k / 2,
                             y: drag.y - bounds.top - from.height * t.k / 2,
                             width: from.width * t.k, height: from.height * t.k});
-        if (drag.drop) {
+        if (drag.drop && drag.drop.side) {
             const [[x1, y1], [x2, y2]] = sideEnds(this.picture.rects[drag.drop.target], drag.drop.side);
             this.shape("line", {class: "target", x1: t.applyX(x1), y1: t.applyY(y1),
                                 x2: t.applyX(x2), y2: t.applyY(y2)});

@@ -1,9 +1,10 @@
 // The keyboard: on a map's box, the arrow keys follow its links (or go to the nearest map that
-// way), Enter goes to its fields and Space chooses it; on the picture, the arrow keys move it;
+// way, saying so, or say that none lies that way), Enter goes to its fields and Space chooses it; on the picture, the arrow keys move it;
 // anywhere but in a field or the dialog, + and − zoom, 0 fits the world in, Delete cuts the
 // chosen link, Escape ends a drag, and Ctrl+Z undoes, Ctrl+Shift+Z or Ctrl+Y redoes.
 
 import {neighbourOf} from "./geometry.js";
+import {arrowInWords} from "./words.js";
 
 const arrows = {ArrowUp: "up", ArrowDown: "down", ArrowLeft: "left", ArrowRight: "right"};
 
@@ -13,6 +14,7 @@ function typingInAField(event) {
 
 export function listenToKeys({document, viewport, stage},
                              {store, picture, view, saving, panel, dragging, question}) {
+    let spoken = ""; // what the arrow keys said last, taken back when they follow a link
     stage.addEventListener("keydown", (event) => {
         const index = picture.mapAt(event.target);
         if (index < 0) {
@@ -20,8 +22,15 @@ export function listenToKeys({document, viewport, stage},
         }
         const direction = arrows[event.key];
         if (direction) {
+            const map = store.world.maps[index];
             const next = neighbourOf({maps: store.world.maps, byName: store.byName, rects: picture.rects},
                                      index, direction);
+            const followed = next !== null && store.byName.get(map[direction]) === next;
+            const said = followed ? "" : arrowInWords(map, direction, next === null ? null : store.world.maps[next].name);
+            if (said || store.status.text === spoken) {
+                store.tell(said);
+                spoken = said;
+            }
             if (next !== null) {
                 store.choose(next, {focus: true});
             }
@@ -70,6 +79,7 @@ export function listenToKeys({document, viewport, stage},
             saving.cut(store.chosenLink.map, store.chosenLink.direction);
         } else if (event.key === "Escape" && dragging.dragging) {
             dragging.cancel();
+            store.tell("Nothing was linked.");
         } else {
             return;
         }

@@ -2,14 +2,27 @@
 // and its picture fetched as one version into the store, and the server's events, which tell of
 // every change of the world on disk.
 
+import {PictureText} from "./picturetext.js";
+
+// The server's secret: from the address the page was opened at, then kept for the tab and taken
+// out of the address bar, so that it is left in no history and a reload still works.
+export function tokenOf(location, history, storage) {
+    const given = new URLSearchParams(location.search).get("token");
+    if (given) {
+        storage.setItem("tovren-token", given);
+        history.replaceState(null, "", location.pathname);
+    }
+    return storage.getItem("tovren-token") || "";
+}
+
 export class Server {
     constructor(token) {
         this.token = token;
     }
 
-    // An answer as {status, data, text, version}: data is the JSON body (a body that is not JSON
-    // as {error: text}), version the header Tovren-Version. Throws where the server does not
-    // answer at all.
+    // An answer as {status, data, text, version, names}: data is the JSON body (a body that is
+    // not JSON as {error: text}), version the header Tovren-Version, names Tovren-Names. Throws
+    // where the server does not answer at all.
     async ask(method, path, body) {
         const headers = {"Tovren-Token": this.token};
         if (body !== undefined) {
@@ -29,16 +42,18 @@ export class Server {
         } catch (error) {
             data = {error: text};
         }
-        return {status: response.status, data, text, version: Number(response.headers.get("Tovren-Version"))};
+        return {status: response.status, data, text, version: Number(response.headers.get("Tovren-Version")),
+                names: response.headers.get("Tovren-Names")};
     }
 
     // Server-sent events: onWorld(version) when the stream opens and at every change; onEnded
-    // once the server has gone; onOpen when the stream (re)opens.
+    // as soon as the stream is cut (the server keeps it open while it runs, so it has ended;
+    // the browser tries again meanwhile); onOpen when the stream (re)opens.
     listen({onWorld, onEnded, onOpen}) {
         const events = new EventSource(`api/events?token=${encodeURIComponent(this.token)}`);
         events.addEventListener("world", (event) => onWorld(JSON.parse(event.data).version));
         events.addEventListener("error", () => {
-            if (events.readyState === EventSource.CLOSED) {
+            if (events.readyState !== EventSource.OPEN) {
                 onEnded();
             }
         });
@@ -56,8 +71,9 @@ export class Feed {
         this.again = false;
     }
 
-    // Fetches the world and its picture, of one version, and shows them, unless the page shows
-    // that version already. Asked again meanwhile, it fetches once more after, if still older.
+    // Fetches the world and its picture (taken apart), of one version, and shows them, unless
+    // the page shows that version already. Asked again meanwhile, it fetches once more after, if
+    // still older.
     refresh() {
         if (this.refreshing) {
             this.again = true;
@@ -78,8 +94,14 @@ export class Feed {
     async fetchWorld() {
         const store = this.store;
         for (let attempt = 0; attempt < 5; ++attempt) {
-            const [document, picture] = await Promise.all([
-                this.server.ask("GET", "api/world"), this.server.ask("GET", "api/picture")]);
+            // The picture first: it is taken apart while the server makes the world's document.
+            const drawn = this.server.ask("GET", "api/picture").then((answer) => {
+                if (answer.status === 200) {
+                    answer.parts = new PictureText(answer.text);
+                }
+                return answer;
+            });
+            const [document, picture] = await Promise.all([this.server.ask("GET", "api/world"), drawn]);
             if (document.status !== 200 || picture.status !== 200) {
                 const failed = document.status !== 200 ? document : picture;
                 store.tell((failed.data && failed.data.error) || "The world could not be read.", true);
@@ -90,7 +112,8 @@ export class Feed {
                 return; // shown already
             }
             if (picture.version === document.data.version) {
-                store.showWorld(document.data, picture.text);
+                document.data.namesIgnoreCase = document.names === "letter-case-aside";
+                store.showWorld(document.data, picture.parts);
                 return;
             }
         }

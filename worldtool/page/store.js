@@ -1,9 +1,10 @@
 // The page's one state: the world as the server last sent it, what is chosen, what the panel's
 // fields were filled from, the page's own saves for undo and redo, and what the status line
 // says. The parts of the page subscribe to the news they show:
-// - "world" ({picture}): a new world and its picture's text, to be shown;
+// - "world" ({picture}): a new world and its picture, taken apart (picturetext.js), to be shown;
 // - "shown" ({first}): then, once every part shows it (the first: the page's first world);
-// - "choice" ({focus, view}): another map or link chosen;
+// - "choice" ({focus, view}): another map or link chosen (after "shown" where it is the map
+//   waited for);
 // - "history": a save kept, undone or redone;
 // - "status" ({text, failure}): something to tell.
 // Nothing here touches the page.
@@ -17,9 +18,11 @@ export class Store {
         this.chosen = null;         // the chosen map's name
         this.chosenLink = null;     // {map, direction}
         this.pendingChoice = null;  // a map to choose once it appears
+        this.placed = new Map();    // new maps' places (geometry.withPlaces), while each is alone
+        this.steady = null;         // a map to keep in its place on the screen when the world changes
         this.panel = null;          // {name, baseline}: the map and record the fields show
         this.conflict = null;       // {current, typed, failure}: a save the file refused
-        this.done = [];             // the page's own saves, {label, saves}, last last
+        this.done = [];             // the page's own edits, {label, undo, redo}, last last
         this.undone = [];           // saves undone, which can be done again
         this.latest = 0;            // the newest version of the world the server told of
         this.status = {text: "", failure: false};
@@ -46,7 +49,8 @@ export class Store {
         this.world = world;
         this.byName = new Map(world.maps.map((map, index) => [map.name, index]));
         this.heard(world.version);
-        if (this.pendingChoice !== null && this.byName.has(this.pendingChoice)) {
+        const waited = this.pendingChoice !== null && this.byName.has(this.pendingChoice);
+        if (waited) {
             this.chosen = this.pendingChoice;
             this.pendingChoice = null;
         }
@@ -56,8 +60,31 @@ export class Store {
         if (this.chosenLink && !this.byName.has(this.chosenLink.map)) {
             this.chosenLink = null;
         }
+        this.forgetPlaces();
         this.emit("world", {picture});
         this.emit("shown", {first});
+        if (waited) {
+            this.emit("choice", {focus: false, view: true});
+        }
+    }
+
+    // A map the page made is shown where the page put it only while it is a region of its own
+    // and the map it was put beside is there: once it is linked, the layout gives it its place.
+    forgetPlaces() {
+        if (!this.placed.size) {
+            return;
+        }
+        const counts = new Map();
+        for (const map of this.world.maps) {
+            counts.set(map.region, (counts.get(map.region) || 0) + 1);
+        }
+        for (const [name, place] of this.placed) {
+            const index = this.indexOf(name);
+            if (index < 0 || counts.get(this.world.maps[index].region) > 1 ||
+                (place.anchor !== undefined && this.indexOf(place.anchor) < 0)) {
+                this.placed.delete(name);
+            }
+        }
     }
 
     // The server told of this version of the world: true if the page shows an older one.
@@ -103,9 +130,10 @@ export class Store {
         this.emit("status", this.status);
     }
 
-    // A save of the page's own, to undo: what can be redone is forgotten.
-    remember(label, saves) {
-        this.done.push({label, saves});
+    // An edit of the page's own, to undo (edits.js, savesHistory): what can be redone is
+    // forgotten.
+    remember(entry) {
+        this.done.push(entry);
         this.undone.length = 0;
         this.emit("history");
     }

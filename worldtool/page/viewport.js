@@ -1,14 +1,18 @@
 // The view of the picture: panning and zooming with d3-zoom 1.8 (Debian's node-d3-zoom, the
-// global d3, whose listeners find their event in d3.event), fitting the whole world in, and
-// bringing a map into sight. The stage holding the picture is moved by a CSS transform; at rest
-// it is drawn again at the scale it is seen at, sharp.
+// global d3, whose listeners find their event in d3.event), opening where names can be read,
+// fitting the whole world in, and bringing a map into sight. The stage holding the picture is
+// moved by a CSS transform; at rest it is drawn again at the scale it is seen at, sharp. The
+// picture is told what the view shows, to draw that part. When the world changes, the map the
+// page acts on (or the one in the middle of the view) stays where it is on the screen, wherever
+// the new layout puts it.
 
-import {fitted, viewOnto} from "./geometry.js";
+import {firstView, fitted, seenArea, viewOnto} from "./geometry.js";
 
 export class Viewport {
     constructor({viewport, stage}, picture, store) {
         this.element = viewport;
         this.picture = picture;
+        this.store = store;
         this.movedListeners = [];
         let settling = null;
         this.zoom = d3.zoom()
@@ -21,15 +25,61 @@ export class Viewport {
                 const {x, y, k} = d3.event.transform;
                 stage.classList.add("moving");
                 stage.style.transform = `translate(${x}px, ${y}px) scale(${k})`;
-                stage.classList.toggle("far", k < 0.3);
-                this.movedListeners.forEach((moved) => moved());
+                this.moved();
                 clearTimeout(settling);
-                settling = setTimeout(() => stage.classList.remove("moving"), 200);
+                settling = setTimeout(() => {
+                    stage.classList.remove("moving");
+                    picture.settle();
+                }, 200);
             });
         this.view = d3.select(viewport);
         this.view.call(this.zoom).on("dblclick.zoom", null);
-        store.on("shown", ({first}) => first && this.fit(false)); // with the page laid out
+        store.on("shown", ({first}) => (first ? this.open() : this.keepSteady()));
         store.on("choice", ({view}) => view && this.bringIntoView(store.chosenIndex()));
+        window.addEventListener("resize", () => this.moved());
+    }
+
+    moved() {
+        this.picture.follow(seenArea(this.transform(), this.size()), this.transform().k);
+        this.movedListeners.forEach((moved) => moved());
+    }
+
+    // The first view of a world (with the page laid out): where its names can be read.
+    open() {
+        const maps = this.store.world.maps;
+        this.moveTo(firstView(maps.map((map) => map.region), this.picture.rects,
+                              this.store.chosenIndex(), this.size()), 0);
+        this.picture.settle();
+    }
+
+    // After a change of the world: the map named in store.steady, else the one nearest the
+    // middle of the view, where it was on the screen.
+    keepSteady() {
+        const view = this.transform();
+        const store = this.store;
+        let name = store.steady;
+        store.steady = null;
+        if (name === null) {
+            const middle = seenArea(view, this.size());
+            [middle.x, middle.y] = [middle.x + middle.width / 2, middle.y + middle.height / 2];
+            let nearest = Infinity;
+            for (const [index, rect] of this.picture.rects.entries()) {
+                const before = this.picture.placeBefore(store.world.maps[index].name);
+                const distance = before ? Math.hypot(before.x - middle.x, before.y - middle.y) : Infinity;
+                if (distance < nearest) {
+                    [nearest, name] = [distance, store.world.maps[index].name];
+                }
+            }
+        }
+        const before = name === null ? null : this.picture.placeBefore(name);
+        const index = store.indexOf(name);
+        if (before && index >= 0) {
+            const now = this.picture.rects[index];
+            if (now.x !== before.x || now.y !== before.y) {
+                this.moveTo({x: view.x - (now.x - before.x) * view.k,
+                             y: view.y - (now.y - before.y) * view.k, k: view.k}, 0);
+            }
+        }
     }
 
     // `moved()` is called whenever the view changes.
@@ -63,6 +113,11 @@ export class Viewport {
     panBy(dx, dy) {
         const k = this.transform().k;
         this.view.call(this.zoom.translateBy, dx / k, dy / k);
+    }
+
+    // What the view shows of the picture, {x, y, width, height} in its units.
+    seen() {
+        return seenArea(this.transform(), this.size());
     }
 
     bringIntoView(index) {

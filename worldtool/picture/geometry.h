@@ -16,34 +16,48 @@ inline constexpr int pitchY = 130;
 inline constexpr int margin = 40;
 inline constexpr int legendHeight = 100;
 inline constexpr int lineHeight = 18;
+// The longest names written, in characters, the last of them an ellipsis: in a map's box, and
+// by a stub.
+inline constexpr std::size_t longestBoxName = 18;
+inline constexpr std::size_t longestStubName = 12;
 
 struct Point {
     double x = 0;
     double y = 0;
 };
 
-// A link to no link file: a short line out of a map's side into a dashed box, centred on
-// `centre`, that holds the text.
-struct DanglingStub {
-    static constexpr double width = 104;
-    static constexpr double height = 22;
-    Point from;
-    Point to;
-    Point centre;
-};
+// A link as the picture draws it: a line through `points`, each stroke horizontal or vertical,
+// the first point on the side of the map it leaves, the last where it ends. A straight link and
+// an elbow end on the facing side of the map they lead to (`target`); an elbow runs along the
+// gaps between the boxes, never across a box. A dangling link (to no link file) is a short
+// stroke into a dashed box around `label`; a link cut where the world wraps around (`target`
+// the map it leads to) a stroke leading on out of the map, with the name of where it leads at
+// `label`, anchored "start", "middle" or "end".
+struct LinkShape {
+    enum class Kind { Straight, Elbow, Dangling, Around };
+    static constexpr double danglingWidth = 104;
+    static constexpr double danglingHeight = 22;
 
-// A link cut where the world wraps around: a line leading on out of a map's side, and the name
-// of where it leads beside its end, anchored "start", "middle" or "end".
-struct AroundStub {
-    Point from;
-    Point to;
+    Kind kind = Kind::Straight;
+    std::size_t map = 0;
+    Direction direction = Direction::Up;
+    std::size_t target = 0;
+    std::vector<Point> points;
     Point label;
     const char* anchor = "middle";
 };
 
 // Where everything of the world's picture lies, apart from how it is written: under the legend,
 // the regions side by side on a grid of cells, each map's box in its cell; on the grid, the maps
-// without a cell of their own in rows below; then the findings, a line each.
+// without a cell of their own in rows below; then the findings, a line each. Every part lies
+// inside the picture, and under the legend: where a stub or its name would reach out of it,
+// everything moves over.
+//
+// Every link is drawn once (a link that leads there and back from the map of the smaller
+// index), and no two on top of one another: where several meet one side of a box they meet it
+// at ports of their own, and an elbow's strokes along a gap run in lanes of their own
+// (linkrouting.h). Elbows are drawn last, over a casing of the picture's background, so that
+// where one crosses another link that link shows a small gap.
 class PictureGeometry {
 public:
     explicit PictureGeometry(const World& world);
@@ -54,28 +68,25 @@ public:
     double findingsTop() const { return findingsTop_; }
     const std::vector<std::size_t>& unplaced() const { return unplaced_; }
 
-    // The top-left corner of a map's box, and the middle of one of its sides.
+    // The top-left corner of a map's box.
     Point corner(std::size_t map) const { return corners_[map]; }
-    Point side(std::size_t map, Direction direction) const;
 
-    // The points a link from one map's side to the facing side of another runs through: two
-    // where the link is straight, else an elbow along the gaps between the boxes, never across a
-    // box, each stroke horizontal or vertical.
-    std::vector<Point> linkPoints(std::size_t from, Direction direction, std::size_t to) const;
-
-    DanglingStub dangling(std::size_t map, Direction direction) const;
-    AroundStub around(std::size_t map, Direction direction) const;
+    // Every link drawn: straight links and stubs first, then the elbows.
+    const std::vector<LinkShape>& links() const { return links_; }
 
 private:
-    const StraightLinks straight_;
     std::vector<Point> corners_;
     std::vector<std::size_t> unplaced_;
+    std::vector<LinkShape> links_;
     double unplacedTop_ = 0;
     double findingsTop_ = 0;
     double width_ = 0;
     double height_ = 0;
 
-    std::vector<Point> elbow(std::size_t from, Direction direction, std::size_t to) const;
+    void placeMaps(const World& world);
+    void route(const World& world);
+    void keepInside(const World& world);
+    Point side(std::size_t map, Direction direction, double port = 0) const;
 };
 
 } // namespace tovren

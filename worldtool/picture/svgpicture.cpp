@@ -1,6 +1,5 @@
 #include "worldtool/picture/svgpicture.h"
 
-#include "world/straightlinks.h"
 #include "worldtool/embeddedfiles.h"
 #include "worldtool/picture/geometry.h"
 #include "worldtool/picture/svgtext.h"
@@ -13,9 +12,6 @@
 namespace tovren {
 
 namespace {
-
-constexpr std::size_t longestBoxName = 18; // characters
-constexpr std::size_t longestStubName = 12;
 
 std::string arrowhead(const char* id, const char* style) {
     return std::string("<marker id=\"") + id +
@@ -38,7 +34,9 @@ public:
         out_ << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
              << "<svg xmlns=\"http://www.w3.org/2000/svg\" class=\"world\" width=\""
              << number(at_.width()) << "\" height=\"" << number(at_.height()) << "\" viewBox=\"0 0 "
-             << number(at_.width()) << ' ' << number(at_.height()) << "\">\n"
+             << number(at_.width()) << ' ' << number(at_.height()) << "\" data-box-width=\""
+             << boxWidth << "\" data-box-height=\"" << boxHeight << "\" data-pitch-x=\"" << pitchX
+             << "\" data-pitch-y=\"" << pitchY << "\">\n"
              << "<title>" << xml("The world of " + world_.folder) << "</title>\n"
              << "<style>\n"
              << embeddedFile("picture.css") << "</style>\n"
@@ -47,8 +45,8 @@ public:
              << "<rect class=\"background\" width=\"100%\" height=\"100%\"/>\n";
         writeLegend();
         out_ << "<g class=\"links\">\n";
-        for (std::size_t index = 0; index < world_.maps.size(); ++index) {
-            writeLinks(index);
+        for (const LinkShape& shape : at_.links()) {
+            writeLink(shape);
         }
         out_ << "</g>\n<g class=\"maps\">\n";
         for (std::size_t index = 0; index < world_.maps.size(); ++index) {
@@ -70,53 +68,48 @@ private:
     std::ostream& out_;
     const PictureGeometry at_;
 
-    void writeLinks(std::size_t index) {
-        const WorldMap& map = world_.maps[index];
-        for (const Direction direction : allDirections) {
-            const std::string& text = map.text(direction);
-            const std::optional<std::size_t> target = map.neighbour(direction);
-            if (text.empty() || target == index) {
-                continue; // nothing, or a wrap-around of the map onto itself
-            }
-            if (!target) {
-                writeDangling(index, direction, text);
-                continue;
-            }
-            const WorldMap& far = world_.maps[*target];
-            if (world_.layout == LayoutRule::ByDirection &&
-                !keepsItsDirection(*map.cell, direction, *far.cell)) {
-                writeAround(index, direction, far.name);
-                continue;
-            }
-            const bool backAgain = far.neighbour(opposite(direction)) == index;
-            if (backAgain && *target < index) {
-                continue; // drawn from the other end
-            }
-            const char* style = backAgain ? "both-ways" : (far.links ? "one-way" : "to-unreadable");
-            out_ << "<path class=\"link " << style << "\" " << owner(index, direction) << " d=\""
-                 << pathThrough(at_.linkPoints(index, direction, *target)) << '"'
-                 << (!backAgain && far.links ? " marker-end=\"url(#arrow)\"" : "") << "/>\n";
+    void writeLink(const LinkShape& shape) {
+        const WorldMap& map = world_.maps[shape.map];
+        switch (shape.kind) {
+        case LinkShape::Kind::Dangling:
+            writeDangling(shape, map.text(shape.direction));
+            return;
+        case LinkShape::Kind::Around:
+            writeAround(shape, world_.maps[shape.target].name);
+            return;
+        case LinkShape::Kind::Straight:
+        case LinkShape::Kind::Elbow:
+            break;
         }
+        const WorldMap& far = world_.maps[shape.target];
+        const bool backAgain = far.neighbour(opposite(shape.direction)) == shape.map;
+        const char* style = backAgain ? "both-ways" : (far.links ? "one-way" : "to-unreadable");
+        const std::string d = pathThrough(shape.points);
+        if (shape.kind == LinkShape::Kind::Elbow) {
+            out_ << "<path class=\"casing\" d=\"" << d << "\"/>";
+        }
+        out_ << "<path class=\"link " << style << "\" " << owner(shape.map, shape.direction)
+             << " d=\"" << d << '"'
+             << (!backAgain && far.links ? " marker-end=\"url(#arrow)\"" : "") << "/>\n";
     }
 
-    void writeDangling(std::size_t index, Direction direction, const std::string& text) {
-        const DanglingStub stub = at_.dangling(index, direction);
-        out_ << "<g class=\"dangling\" " << owner(index, direction) << "><title>" << xml(text)
-             << "</title><path class=\"stub\" d=\"" << pathThrough({stub.from, stub.to})
-             << "\"/><rect class=\"box\" x=\"" << number(stub.centre.x - DanglingStub::width / 2)
-             << "\" y=\"" << number(stub.centre.y - DanglingStub::height / 2) << "\" width=\""
-             << DanglingStub::width << "\" height=\"" << DanglingStub::height
-             << "\"/><text class=\"name\" x=\"" << number(stub.centre.x) << "\" y=\""
-             << number(stub.centre.y + 4) << "\">" << xml(shortened(text, longestStubName))
+    void writeDangling(const LinkShape& stub, const std::string& text) {
+        const Point centre = stub.label;
+        out_ << "<g class=\"dangling\" " << owner(stub.map, stub.direction) << "><title>"
+             << xml(text) << "</title><path class=\"stub\" d=\"" << pathThrough(stub.points)
+             << "\"/><rect class=\"box\" x=\"" << number(centre.x - LinkShape::danglingWidth / 2)
+             << "\" y=\"" << number(centre.y - LinkShape::danglingHeight / 2) << "\" width=\""
+             << LinkShape::danglingWidth << "\" height=\"" << LinkShape::danglingHeight
+             << "\"/><text class=\"name\" x=\"" << number(centre.x) << "\" y=\""
+             << number(centre.y + 4) << "\">" << xml(shortened(text, longestStubName))
              << "</text></g>\n";
     }
 
-    void writeAround(std::size_t index, Direction direction, const std::string& target) {
-        const AroundStub stub = at_.around(index, direction);
-        out_ << "<g class=\"wrap\" " << owner(index, direction) << "><title>"
-             << xml("leads " + std::string(directionName(direction)) + " to " + target +
+    void writeAround(const LinkShape& stub, const std::string& target) {
+        out_ << "<g class=\"wrap\" " << owner(stub.map, stub.direction) << "><title>"
+             << xml("leads " + std::string(directionName(stub.direction)) + " to " + target +
                     ", around the world")
-             << "</title><path class=\"stub\" d=\"" << pathThrough({stub.from, stub.to})
+             << "</title><path class=\"stub\" d=\"" << pathThrough(stub.points)
              << "\" marker-end=\"url(#around)\"/><text class=\"name\" x=\"" << number(stub.label.x)
              << "\" y=\"" << number(stub.label.y) << "\" text-anchor=\"" << stub.anchor << "\">"
              << xml(shortened(target, longestStubName)) << "</text></g>\n";

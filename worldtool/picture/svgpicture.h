@@ -16,13 +16,21 @@ namespace tovren {
 // picture.css, written into it in its <style>. Where everything lies is PictureGeometry's.
 //
 // The editor's page acts on the picture through these parts, and on nothing else of it:
+// - the root <svg> carries its width and height, and data-box-width, data-box-height (a map's
+//   box) and data-pitch-x, data-pitch-y (the distance between the boxes of two cells);
+// - each map's group, each link and each stub below is written whole on a line of its own,
+//   inside <g class="links">\n ... </g>\n<g class="maps">\n ... </g>\n, each on a line of its
+//   own too, the maps in the order of their indices, so that the page can take the picture
+//   apart by lines and draw only what is in view;
 // - each map: <g class="map" data-map="I"> (I its index in World::maps, and in the "maps" of
 //   the world's JSON), with " unreadable" or " unplaced" added to the class where that is so,
 //   holding <title>, <rect class="box" x y width height> and <text class="name">; all of them
 //   inside the one <g class="maps">, drawn after the one <g class="links">;
 // - each link between two maps, drawn once from the map with the smaller index where it leads
 //   there and back: <path class="link both-ways|one-way|to-unreadable" data-map="I"
-//   data-direction="up|down|left|right" d="...">, from the map I the way it leads;
+//   data-direction="up|down|left|right" d="...">, from the map I the way it leads; a link
+//   with elbows comes after every straight one and stub, its line starting with its casing,
+//   <path class="casing" d="..."> of the same d, which cuts a gap in what it crosses;
 // - a link to no link file: <g class="dangling" data-map data-direction> holding
 //   <path class="stub" d="...">; a link cut where the world wraps around: <g class="wrap"
 //   data-map data-direction> likewise;

@@ -1,6 +1,7 @@
 #include "worldtool/picture/svgtext.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstdio>
 
 namespace tovren {
@@ -47,9 +48,11 @@ std::string xml(const std::string& text) {
 }
 
 std::string number(double value) {
+    // As printf's %g: six significant digits, the shorter of fixed and exponent form.
     char text[32];
-    std::snprintf(text, sizeof text, "%g", value);
-    return text;
+    const std::to_chars_result written =
+        std::to_chars(text, text + sizeof text, value, std::chars_format::general, 6);
+    return {text, written.ptr};
 }
 
 std::string shortened(const std::string& name, std::size_t characters) {
@@ -62,6 +65,10 @@ std::string shortened(const std::string& name, std::size_t characters) {
         }
     }
     return name;
+}
+
+std::size_t characters(const std::string& text) {
+    return static_cast<std::size_t>(std::count_if(text.begin(), text.end(), startsCharacter));
 }
 
 std::string pathThrough(const std::vector<Point>& points) {

@@ -18,6 +18,9 @@ std::string number(double value);
 // The name cut to so many characters, the last of them an ellipsis.
 std::string shortened(const std::string& name, std::size_t characters);
 
+// How many characters a text of UTF-8 holds.
+std::size_t characters(const std::string& text);
+
 // Points as the d of an SVG path, a line through them: "M" and the first point, then " L" and
 // each next point, a point written as x,y, as number() writes them: "M180,168 L260,168".
 std::string pathThrough(const std::vector<Point>& points);

@@ -40,6 +40,7 @@ public:
         line_["region"] = 0;
         line_["size"] = json::array({0, 0});
         line_["position"] = json::array({0, 0});
+        line_["merge"] = nullptr;
     }
 
     void write(const WorldMap& map, std::string& out) {
@@ -57,8 +58,9 @@ public:
         *member++ = map.region;
         setPair(*member++, map.size ? std::optional(std::pair(map.size->width, map.size->height))
                                     : std::nullopt);
-        setPair(*member, map.position ? std::optional(std::pair(map.position->x, map.position->y))
-                                      : std::nullopt);
+        setPair(*member++, map.position ? std::optional(std::pair(map.position->x, map.position->y))
+                                        : std::nullopt);
+        *member = map.unresolvedMerge ? mergeJson(*map.unresolvedMerge) : json(nullptr);
         out += jsonText(line_);
     }
 
@@ -76,6 +78,14 @@ private:
         }
         member[0] = pair->first;
         member[1] = pair->second;
+    }
+
+    // What a page needs to resolve the merge: each side's record, and the record as loaded,
+    // which a save over it expects.
+    static json mergeJson(const UnresolvedMerge& merge) {
+        return {{"loaded", recordJson(merge.loaded)},
+                {"ours", recordJson(merge.ours)},
+                {"theirs", recordJson(merge.theirs)}};
     }
 
     static void setText(json& member, const std::string& text) {
@@ -144,7 +154,7 @@ void writeTextReport(const World& world, std::ostream& out) {
     out << summaryLine(world) << '\n';
 }
 
-void writeJsonReport(const World& world, std::ostream& out, std::optional<std::uint64_t> version) {
+void writeJsonReport(const World& world, std::ostream& out, const JsonMembers& more) {
     // Written a member at a time: a large world's whole document would take far more memory
     // than the world itself.
     out << "{\n  \"folder\": " << jsonText(json(world.folder)) << ",\n  \"maps\": [";
@@ -192,8 +202,8 @@ void writeJsonReport(const World& world, std::ostream& out, std::optional<std::u
         separator = ",\n    ";
     }
     out << (world.findings.empty() ? "]" : "\n  ]");
-    if (version) {
-        out << ",\n  \"version\": " << *version;
+    for (const auto& [name, value] : more) {
+        out << ",\n  " << jsonText(json(name)) << ": " << value;
     }
     out << "\n}\n";
 }

@@ -2,10 +2,10 @@
 
 #include "world/world.h"
 
-#include <cstdint>
 #include <iosfwd>
-#include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace tovren {
 
@@ -23,8 +23,8 @@ std::string summaryLine(const World& world);
 
 // The check as one JSON document: the folder, every map with its links, cell and region, and
 // every finding with what mends it plainly, if anything (world/findingmends.h), as saves of the
-// editor's; and where given, the version of the world on disk it was read from.
-void writeJsonReport(const World& world, std::ostream& out,
-                     std::optional<std::uint64_t> version = std::nullopt);
+// editor's; then the members given, each a name and its value as JSON text.
+using JsonMembers = std::vector<std::pair<std::string, std::string>>;
+void writeJsonReport(const World& world, std::ostream& out, const JsonMembers& more = {});
 
 } // namespace tovren

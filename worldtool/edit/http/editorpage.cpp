@@ -21,7 +21,7 @@ void replaceAll(std::string& text, std::string_view mark, std::string_view by) {
 
 } // namespace
 
-std::string editorPage(const std::string& token, const std::string& nonce) {
+std::string editorPage(const std::string& nonce) {
     std::string page(embeddedFile("page.html"));
     // The scripts and styles go in last, so that nothing in them is taken for a mark.
     std::string style =
@@ -32,7 +32,6 @@ std::string editorPage(const std::string& token, const std::string& nonce) {
         script += '\n';
     }
     script += embeddedFile("page.js");
-    replaceAll(page, "{{token}}", token);
     replaceAll(page, "{{nonce}}", nonce);
     const std::size_t styleAt = page.find("{{style}}");
     page.replace(styleAt, 9, style);
@@ -42,8 +41,8 @@ std::string editorPage(const std::string& token, const std::string& nonce) {
 }
 
 std::string editorPagePolicy(const std::string& nonce) {
-    return "default-src 'none'; script-src 'nonce-" + nonce +
-           "'; style-src 'unsafe-inline'; img-src 'self' data:; connect-src 'self'; "
+    return "default-src 'none'; script-src 'nonce-" + nonce + "'; style-src 'nonce-" + nonce +
+           "'; img-src 'self' data:; connect-src 'self'; "
            "base-uri 'none'; form-action 'none'; frame-ancestors 'none'";
 }
 

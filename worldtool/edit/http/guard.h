@@ -9,10 +9,10 @@
 namespace tovren {
 
 // Who the editor's server answers: the person at this machine, through the page the server gave
-// them. A request must carry the secret token (?token=T, or the header Tovren-Token), name the
-// server as its Host (127.0.0.1:PORT or localhost:PORT, so that no web page that rebinds its own
-// name to this machine reaches it), and, where it says where it comes from (Origin), come from
-// the server's own page.
+// them. A request must name the server as its Host (127.0.0.1:PORT or localhost:PORT, so that no
+// web page that rebinds its own name to this machine reaches it), and, where it says where it
+// comes from (Origin), come from the server's own page; and all but the page itself, which holds
+// no secret, must carry the secret token (?token=T, or the header Tovren-Token).
 class Guard {
 public:
     Guard(unsigned short port, std::string token);
@@ -22,7 +22,7 @@ public:
     std::string url() const { return "http://" + host_ + "/?token=" + token_; }
 
     // Why the request is not answered, as a sentence; none when it is.
-    std::optional<std::string> refusal(const Request& request) const;
+    std::optional<std::string> refusal(const Request& request, bool needsToken = true) const;
 
 private:
     std::string token_;

@@ -1,13 +1,16 @@
 #include "worldtool/edit/http/routes.h"
 
+#include "world/hostfolder.h"
 #include "worldtool/edit/http/editorpage.h"
 #include "worldtool/edit/http/responses.h"
 #include "worldtool/edit/http/saveanswer.h"
 #include "worldtool/edit/http/saverequest.h"
 #include "worldtool/edit/http/token.h"
 #include "worldtool/picture/svgpicture.h"
+#include "worldtool/report/jsontext.h"
 #include "worldtool/report/report.h"
 
+#include <boost/beast/core/string.hpp>
 #include <sstream>
 
 namespace tovren {
@@ -21,6 +24,16 @@ Answer sending(Response response, bool accepted = false) {
     return answer;
 }
 
+// Whether a Content-Type names JSON: application/json, with parameters or without.
+bool isJson(std::string_view type) {
+    type = type.substr(0, type.find(';'));
+    while (!type.empty() && (type.back() == ' ' || type.back() == '\t')) {
+        type.remove_suffix(1);
+    }
+    return boost::beast::iequals(boost::beast::string_view(type.data(), type.size()),
+                                 "application/json");
+}
+
 std::string_view pathOf(const Request& request) {
     const std::string_view target = plain(request.target());
     return target.substr(0, target.find('?'));
@@ -29,19 +42,17 @@ std::string_view pathOf(const Request& request) {
 } // namespace
 
 const EditorRoutes::Route EditorRoutes::routes_[] = {
-    {"/", http::verb::get, &EditorRoutes::page, false},
-    {"/api/world", http::verb::get, &EditorRoutes::worldDocument, false},
-    {"/api/picture", http::verb::get, &EditorRoutes::picture, false},
-    {"/api/events", http::verb::get, &EditorRoutes::events, false},
-    {"/api/save", http::verb::post, &EditorRoutes::save, true},
+    {"/", http::verb::get, &EditorRoutes::page, false, false},
+    {"/api/world", http::verb::get, &EditorRoutes::worldDocument, false, true},
+    {"/api/picture", http::verb::get, &EditorRoutes::picture, false, true},
+    {"/api/events", http::verb::get, &EditorRoutes::events, false, true},
+    {"/api/save", http::verb::post, &EditorRoutes::save, true, true},
+    {"/api/rename", http::verb::post, &EditorRoutes::rename, true, true},
+    {"/api/remove", http::verb::post, &EditorRoutes::remove, true, true},
 };
 
 EditorRoutes::EditorRoutes(LiveWorld& world, Guard guard)
-    : world_(world), guard_(std::move(guard)) {
-    const std::string nonce = freshToken();
-    page_ = editorPage(guard_.token(), nonce);
-    pagePolicy_ = editorPagePolicy(nonce);
-}
+    : world_(world), guard_(std::move(guard)) {}
 
 const EditorRoutes::Route* EditorRoutes::routeOf(std::string_view path) {
     for (const Route& route : routes_) {
@@ -54,15 +65,20 @@ const EditorRoutes::Route* EditorRoutes::routeOf(std::string_view path) {
 
 bool EditorRoutes::waitsForFiles(const Request& request) const {
     const Route* route = routeOf(pathOf(request));
-    return route != nullptr && route->waitsForFiles;
+    return route != nullptr && route->waitsForFiles && request.method() == route->method &&
+           !whyMalformed(request) && !guard_.refusal(request);
 }
 
 Answer EditorRoutes::respond(const Request& request) {
-    if (const std::optional<std::string> why = guard_.refusal(request)) {
-        return sending(refusal(request, http::status::forbidden, *why));
+    if (const std::optional<std::string> why = whyMalformed(request)) {
+        return sending(refusal(request, http::status::bad_request, *why));
     }
     const std::string_view path = pathOf(request);
     const Route* route = routeOf(path);
+    if (const std::optional<std::string> why =
+            guard_.refusal(request, route == nullptr || route->needsToken)) {
+        return sending(refusal(request, http::status::forbidden, *why));
+    }
     if (route == nullptr) {
         return sending(refusal(request, http::status::not_found,
                                "There is nothing at " + std::string(path) + "."),
@@ -81,25 +97,41 @@ Answer EditorRoutes::respond(const Request& request) {
 }
 
 Answer EditorRoutes::page(const Request& request) {
-    Response page = answer(request, http::status::ok, "text/html; charset=utf-8", page_);
-    page.set("Content-Security-Policy", pagePolicy_);
+    const std::string nonce = freshToken(); // a new one for every page sent
+    Response page =
+        answer(request, http::status::ok, "text/html; charset=utf-8", editorPage(nonce));
+    page.set("Content-Security-Policy", editorPagePolicy(nonce));
     page.set("X-Frame-Options", "DENY");
     return sending(std::move(page));
 }
 
 Answer EditorRoutes::worldDocument(const Request& request) {
     std::ostringstream out;
-    world_.withWorld(
-        [&](const World& world, std::uint64_t version) { writeJsonReport(world, out, version); });
-    return sending(jsonAnswer(request, http::status::ok, std::move(out).str()));
+    world_.withWorld([&](const ShownWorld& shown) {
+        nlohmann::ordered_json readOnly = nlohmann::ordered_json::array();
+        for (const auto& [map, why] : shown.readOnly) {
+            readOnly.push_back({{"map", map}, {"why", why}});
+        }
+        JsonMembers more{{"version", std::to_string(shown.version)},
+                         {"readOnly", jsonText(readOnly)}};
+        if (shown.gone) {
+            more.emplace_back("gone", jsonText(nlohmann::json(*shown.gone)));
+        }
+        writeJsonReport(shown.world, out, more);
+    });
+    Response document = jsonAnswer(request, http::status::ok, std::move(out).str());
+    // Whether two names that differ only in letter case name one file here: a new map's name
+    // that differs from a map's only so is then refused by the page.
+    document.set("Tovren-Names", nameKey("a") == nameKey("A") ? "letter-case-aside" : "exact");
+    return sending(std::move(document));
 }
 
 Answer EditorRoutes::picture(const Request& request) {
     std::ostringstream out;
     std::uint64_t shown = 0;
-    world_.withWorld([&](const World& world, std::uint64_t version) {
-        writeSvgPicture(world, out);
-        shown = version;
+    world_.withWorld([&](const ShownWorld& world) {
+        writeSvgPicture(world.world, out);
+        shown = world.version;
     });
     Response picture =
         answer(request, http::status::ok, "image/svg+xml; charset=utf-8", std::move(out).str());
@@ -109,13 +141,12 @@ Answer EditorRoutes::picture(const Request& request) {
 
 Answer EditorRoutes::events(const Request&) {
     Answer stream;
-    stream.events = eventStreamHead() + worldEvent(world_.version());
+    stream.events = eventStreamHead() + worldEvent(world_.version(), world_.whyGone());
     return stream;
 }
 
 Answer EditorRoutes::save(const Request& request) {
-    const std::string_view type = plain(request[http::field::content_type]);
-    if (!type.starts_with("application/json")) {
+    if (!isJson(plain(request[http::field::content_type]))) {
         return sending(refusal(request, http::status::unsupported_media_type,
                                "A save is sent as application/json."));
     }
@@ -124,6 +155,26 @@ Answer EditorRoutes::save(const Request& request) {
         return sending(refusal(request, http::status::bad_request, *why));
     }
     return sending(saveAnswer(request, world_.save(std::get<SaveRequest>(parsed).saves)));
+}
+
+Answer EditorRoutes::rename(const Request& request) {
+    return change(request, true);
+}
+
+Answer EditorRoutes::remove(const Request& request) {
+    return change(request, false);
+}
+
+Answer EditorRoutes::change(const Request& request, bool renaming) {
+    if (!plain(request[http::field::content_type]).starts_with("application/json")) {
+        return sending(refusal(request, http::status::unsupported_media_type,
+                               "A change is sent as application/json."));
+    }
+    std::variant<ChangeRequest, std::string> parsed = parseChangeRequest(request.body(), renaming);
+    if (const std::string* why = std::get_if<std::string>(&parsed)) {
+        return sending(refusal(request, http::status::bad_request, *why));
+    }
+    return sending(changeAnswer(request, world_.change(std::get<ChangeRequest>(parsed))));
 }
 
 } // namespace tovren

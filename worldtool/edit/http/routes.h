@@ -21,11 +21,13 @@ struct Answer {
 
 // The editor's interface over HTTP, without sockets: a request in, an answer out. Each request
 // the guard lets through goes to the route of its path and method:
-//   GET  /             the page
+//   GET  /             the page, which holds no secret: it asks without the token too
 //   GET  /api/world    the document of check --json, with "version"
 //   GET  /api/picture  the picture of draw, its version in the header Tovren-Version
 //   GET  /api/events   server-sent events: "world" {"version": N} at once and on every change
 //   POST /api/save     a change to the world (saverequest.h, saveanswer.h)
+//   POST /api/rename   a map renamed across the world, or its plan (the same)
+//   POST /api/remove   a map removed across the world, or its plan (the same)
 // Anything else is refused: 403 by the guard, 404 for no such path, 405 for another method.
 // Safe to call from several threads at once.
 class EditorRoutes {
@@ -46,13 +48,12 @@ private:
         http::verb method;
         Answer (EditorRoutes::*handle)(const Request&);
         bool waitsForFiles;
+        bool needsToken;
     };
     static const Route routes_[];
 
     LiveWorld& world_;
     Guard guard_;
-    std::string page_;
-    std::string pagePolicy_;
 
     static const Route* routeOf(std::string_view path);
 
@@ -61,6 +62,9 @@ private:
     Answer picture(const Request& request);
     Answer events(const Request& request);
     Answer save(const Request& request);
+    Answer rename(const Request& request);
+    Answer remove(const Request& request);
+    Answer change(const Request& request, bool renaming);
 };
 
 } // namespace tovren

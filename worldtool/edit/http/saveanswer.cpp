@@ -1,5 +1,6 @@
 #include "worldtool/edit/http/saveanswer.h"
 
+#include "world/hostfolder.h"
 #include "worldtool/edit/http/responses.h"
 #include "worldtool/report/jsontext.h"
 
@@ -68,10 +69,45 @@ http::status statusOf(SaveRefusal::Reason reason) {
     switch (reason) {
     case SaveRefusal::Reason::NoSuchMap:
         return http::status::not_found;
+    case SaveRefusal::Reason::NotWritable:
+        return http::status::forbidden;
+    case SaveRefusal::Reason::FolderGone:
+        return http::status::conflict;
+    case SaveRefusal::Reason::NotNow:
+        return http::status::service_unavailable;
+    case SaveRefusal::Reason::CutShort:
+        return http::status::internal_server_error;
     case SaveRefusal::Reason::NotAPlainName:
+    case SaveRefusal::Reason::CannotBeDone:
         break;
     }
     return http::status::bad_request;
+}
+
+json planJson(const EditorChange& change) {
+    const WorldChange& plan = change.plan;
+    json planned{{"map", shownName(plan.map)}};
+    if (plan.kind == WorldChange::Kind::Rename) {
+        planned["to"] = shownName(plan.newName);
+    }
+    json files = json::array();
+    for (const WorldChange::FileRename& file : plan.files) {
+        files.push_back({{"from", shownName(file.from)}, {"to", shownName(file.to)}});
+    }
+    json saves = json::array();
+    for (const WorldChange::Edit& edit : plan.edits) {
+        saves.push_back({{"map", edit.save.map},
+                         {"expect", recordJson(edit.save.expect)},
+                         {"links", recordJson(edit.save.links)}});
+    }
+    json expect = json::object();
+    for (const auto& [map, record] : change.expect) {
+        expect[map] = recordJson(record);
+    }
+    planned["files"] = std::move(files);
+    planned["saves"] = std::move(saves);
+    planned["expect"] = std::move(expect);
+    return planned;
 }
 
 } // namespace
@@ -84,6 +120,23 @@ Response saveAnswer(const Request& request, const EditorSave& saved) {
         return conflictAnswer(request, saved.result.conflicts);
     }
     return resultsAnswer(request, saved);
+}
+
+} // namespace tovren
+
+namespace tovren {
+
+Response changeAnswer(const Request& request, const EditorChange& change) {
+    if (change.refusal) {
+        return refusal(request, statusOf(change.refusal->reason), change.refusal->sentence);
+    }
+    if (!change.conflicts.empty()) {
+        return conflictAnswer(request, change.conflicts);
+    }
+    return jsonAnswer(
+        request, http::status::ok,
+        jsonText(
+            json{{"plan", planJson(change)}, {"done", change.done}, {"version", change.version}}));
 }
 
 } // namespace tovren

@@ -58,7 +58,47 @@ LinkRecord recordIn(const json& value, const std::string& what) {
     return record;
 }
 
+// A map's name or new name, which a link file's line holds as it is.
+std::string nameIn(const json& object, const char* name, const std::string& what) {
+    std::string text = textIn(member(object, name, "The request"), what);
+    checkLine(text, what);
+    return text;
+}
+
 } // namespace
+
+std::variant<ChangeRequest, std::string> parseChangeRequest(std::string_view body, bool renaming) {
+    const json document = json::parse(body, nullptr, false);
+    if (document.is_discarded()) {
+        return std::string("The request is not JSON.");
+    }
+    try {
+        if (!document.is_object()) {
+            throw Refusal{
+                std::string("The request must be a JSON object with the members \"map\", ") +
+                (renaming ? "\"to\" " : "") + "and \"expect\"."};
+        }
+        ChangeRequest request;
+        request.map = nameIn(document, "map", "\"map\"");
+        if (renaming) {
+            request.to = nameIn(document, "to", "\"to\"");
+        }
+        const json& expect = member(document, "expect", "The request");
+        if (!expect.is_null()) {
+            if (!expect.is_object()) {
+                throw Refusal{"\"expect\" must be null, or the records of the maps by name."};
+            }
+            request.expect.emplace();
+            for (const auto& [map, record] : expect.items()) {
+                request.expect->emplace(map,
+                                        recordIn(record, "The map " + map + "'s expected record"));
+            }
+        }
+        return request;
+    } catch (const Refusal& refusal) {
+        return refusal.sentence;
+    }
+}
 
 std::variant<SaveRequest, std::string> parseSaveRequest(std::string_view body) {
     const json document = json::parse(body, nullptr, false);

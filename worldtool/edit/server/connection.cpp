@@ -12,9 +12,9 @@ namespace asio = boost::asio;
 namespace beast = boost::beast;
 using tcp = asio::ip::tcp;
 
-constexpr std::size_t largestBody = 1024 * 1024;
-constexpr std::size_t largestHeader = 16 * 1024;
 constexpr auto requestTime = std::chrono::seconds(30); // to send a whole request, or go
+constexpr auto readingTime = std::chrono::seconds(30); // for a page to read an event, or go
+constexpr int streamBuffer = 16 * 1024; // what the system holds for a page that does not read
 
 } // namespace
 
@@ -38,7 +38,8 @@ void ConnectionList::closeAll() {
 }
 
 Connection::Connection(tcp::socket socket, ConnectionList& list, const Handlers& handlers)
-    : stream_(std::move(socket)), list_(list), handlers_(handlers) {}
+    : stream_(std::move(socket)), list_(list), handlers_(handlers),
+      writeTime_(stream_.get_executor()) {}
 
 Connection::~Connection() {
     if (place_) {
@@ -57,6 +58,7 @@ void Connection::close() {
     }
     const bool wasStream = state_ == State::Streaming;
     state_ = State::Closed;
+    writeTime_.cancel();
     beast::error_code ignored;
     stream_.socket().shutdown(tcp::socket::shutdown_both, ignored);
     stream_.close();
@@ -68,8 +70,7 @@ void Connection::close() {
 void Connection::read() {
     state_ = State::Reading;
     parser_.emplace();
-    parser_->body_limit(largestBody);
-    parser_->header_limit(largestHeader);
+    limitRequest(*parser_);
     stream_.expires_after(requestTime);
     http::async_read(stream_, buffer_, *parser_,
                      [self = shared_from_this()](beast::error_code error, std::size_t) {
@@ -81,20 +82,12 @@ void Connection::received(beast::error_code error) {
     if (state_ == State::Closed) {
         return;
     }
-    if (error == http::error::body_limit || error == http::error::header_limit) {
-        const bool body = error == http::error::body_limit;
-        Request request; // what came of it is not whole: answered as HTTP/1.1, and closed
-        request.version(11);
-        reply(refusal(request,
-                      body ? http::status::payload_too_large
-                           : http::status::request_header_fields_too_large,
-                      body ? "A request may be 1 MiB at most."
-                           : "A request's header may be 16 KiB at most."),
-              true);
+    if (std::optional<Response> answer = unreadableAnswer(error)) {
+        reply(std::move(*answer), true); // and closed: the rest of it cannot be read
         return;
     }
     if (error) {
-        close(); // gone, too slow, or not HTTP
+        close(); // gone, or too slow
         return;
     }
     state_ = State::Answering;
@@ -110,7 +103,7 @@ void Connection::reply(Response&& response, bool closeAfter) {
     http::async_write(
         stream_, *kept,
         [self = shared_from_this(), kept, closeAfter](beast::error_code error, std::size_t) {
-            if (error || !kept->keep_alive()) {
+            if (error || !kept->keep_alive() || self->ending_) {
                 self->close();
             } else if (closeAfter) {
                 self->closeAfterReading();
@@ -140,6 +133,8 @@ void Connection::closeAfterReading() {
 void Connection::stream(std::string start) {
     state_ = State::Streaming;
     stream_.expires_never();
+    beast::error_code ignored;
+    stream_.socket().set_option(asio::socket_base::send_buffer_size(streamBuffer), ignored);
     send(std::move(start));
     // A page sends nothing more: whatever comes is the end of it.
     stream_.async_read_some(
@@ -147,26 +142,31 @@ void Connection::stream(std::string start) {
         [self = shared_from_this()](beast::error_code, std::size_t) { self->close(); });
 }
 
-void Connection::send(std::string event) {
-    if (state_ != State::Streaming) {
+void Connection::send(std::string event, bool onlyALifeSign) {
+    if (state_ != State::Streaming || (onlyALifeSign && (waiting_ || !writing_.empty()))) {
         return;
     }
-    queue_.push_back(std::move(event));
-    if (queue_.size() == 1) {
-        writeNext();
+    if (!writing_.empty()) {
+        waiting_ = std::move(event); // what waited before is out of date
+        return;
     }
-}
-
-void Connection::writeNext() {
-    asio::async_write(stream_, asio::buffer(queue_.front()),
+    writing_ = std::move(event);
+    writeTime_.expires_after(readingTime);
+    writeTime_.async_wait([self = shared_from_this()](beast::error_code error) {
+        if (!error) {
+            self->close(); // the page has not read for so long: it has gone without a word
+        }
+    });
+    asio::async_write(stream_, asio::buffer(writing_),
                       [self = shared_from_this()](beast::error_code error, std::size_t) {
+                          self->writing_.clear();
+                          self->writeTime_.cancel();
                           if (error || self->state_ == State::Closed) {
                               self->close();
-                              return;
-                          }
-                          self->queue_.pop_front();
-                          if (!self->queue_.empty()) {
-                              self->writeNext();
+                          } else if (self->waiting_) {
+                              std::string next = std::move(*self->waiting_);
+                              self->waiting_.reset();
+                              self->send(std::move(next));
                           }
                       });
 }

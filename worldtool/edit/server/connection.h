@@ -1,10 +1,10 @@
 #pragma once
 
 #include "worldtool/edit/http/message.h"
+#include "worldtool/edit/http/responses.h"
 #include "worldtool/edit/server/beast.h"
 
 #include <array>
-#include <deque>
 #include <functional>
 #include <list>
 #include <memory>
@@ -41,7 +41,9 @@ private:
 
 // One connection of a client: it reads a request, hands it on, and writes the answer it is
 // given, one after another, until it is closed; or it becomes a stream of events for a page,
-// which is written to until either side ends it. A request must come whole within 30 s.
+// which is written to until either side ends it. A request must come whole within 30 s. A
+// stream holds at most the event being written and the newest after it (all a page needs), and
+// is closed when a write has waited 30 s for the page to read.
 class Connection : public std::enable_shared_from_this<Connection> {
 public:
     enum class State { Reading, Answering, Streaming, Closed };
@@ -65,9 +67,12 @@ public:
 
     // Turns the connection into a stream of events that starts with this text.
     void stream(std::string start);
-    // Sends an event, if the connection is a stream.
-    void send(std::string event);
+    // Sends an event, if the connection is a stream; one that only shows the page is there is
+    // dropped when another waits.
+    void send(std::string event, bool onlyALifeSign = false);
 
+    // Closes once the answer being made and written is out, rather than reading on.
+    void endAfterAnswer() { ending_ = true; }
     void close();
 
 private:
@@ -76,15 +81,17 @@ private:
     std::optional<ConnectionList::Place> place_; // once started
     const Handlers& handlers_;
     boost::beast::flat_buffer buffer_;
-    std::optional<http::request_parser<http::string_body>> parser_;
+    std::optional<RequestParser> parser_;
     State state_ = State::Reading;
-    std::deque<std::string> queue_;
+    bool ending_ = false;
+    std::string writing_;                // the event being written
+    std::optional<std::string> waiting_; // the newest after it
+    boost::asio::steady_timer writeTime_;
     std::array<char, 4096> sink_{};
 
     void read();
     void received(boost::beast::error_code error);
     void closeAfterReading();
-    void writeNext();
 };
 
 } // namespace tovren

@@ -4,11 +4,11 @@
 #include "worldtool/edit/http/routes.h"
 #include "worldtool/edit/server/beast.h"
 #include "worldtool/edit/server/endsignals.h"
-#include "worldtool/edit/server/folderwatch.h"
+#include "worldtool/edit/server/filework.h"
+#include "worldtool/edit/server/foldernews.h"
 #include "worldtool/edit/server/listener.h"
 #include "worldtool/edit/server/pages.h"
 
-#include <algorithm>
 #include <chrono>
 #include <optional>
 
@@ -18,29 +18,23 @@ namespace {
 
 namespace asio = boost::asio;
 
-constexpr auto settleTime = std::chrono::milliseconds(80); // for a save's writes to settle
+// How long the answers of requests in hand may take to go out once the server is to end.
+constexpr auto lastWords = std::chrono::seconds(2);
 
 } // namespace
 
 class EditServer::Impl {
 public:
     Impl(LiveWorld& world, unsigned short port, std::string token)
-        : world_(world),
-          settle_(io_), handlers_{
-                            [this](const std::shared_ptr<Connection>& connection,
-                                   Request&& request) { received(connection, std::move(request)); },
-                            [this] {
-                                pages_.gone();
-                            }},
+        : world_(world), lastCall_(io_), handlers_(connectionHandlers()),
           listener_(io_, port, connections_, handlers_),
           routes_(world, Guard(listener_.port(), std::move(token))),
-          pages_(io_, connections_, [this] { stop(); }),
-          watch_([this](std::vector<FolderWatch::Change> changes) {
-              asio::post(io_, [this, changes = std::move(changes)] { noteChanges(changes); });
-          }) {
+          pages_(io_, connections_, [this] { stop(); }), news_(io_, world, files_) {
         world_.onNewVersion([this](std::uint64_t version) {
-            asio::post(io_, [this, version] { pages_.tell(worldEvent(version)); });
+            asio::post(io_,
+                       [this, version] { pages_.tell(worldEvent(version, world_.whyGone())); });
         });
+        news_.start(); // before the address is told: no change made after it is missed
     }
 
     ~Impl() { world_.onNewVersion(nullptr); }
@@ -48,12 +42,12 @@ public:
     std::string url() const { return routes_.guard().url(); }
 
     void run() {
-        watch_.watch(world_.folder());
         listener_.start();
         pages_.start();
         {
             EndSignals signals(io_, [this] { stop(); });
             io_.run();
+            files_.finish(); // the save in hand, if any, is done before the end is told
         }
     }
 
@@ -61,95 +55,84 @@ private:
     LiveWorld& world_;
     ConnectionList connections_; // outlives io_'s handlers, which hold connections
     asio::io_context io_;
-    asio::steady_timer settle_;
+    asio::steady_timer lastCall_;
     Connection::Handlers handlers_;
     Listener listener_;
     EditorRoutes routes_;
     Pages pages_;
+    FileWork files_; // before news_, which gives it work, and after io_, to which it answers
+    FolderNews news_;
     bool stopping_ = false;
-    bool settling_ = false;
-    std::vector<FolderWatch::Change> pending_;
-    std::vector<std::string> outside_;
-    FolderWatch watch_; // last: its thread goes before anything it posts to
+    std::optional<asio::executor_work_guard<asio::io_context::executor_type>> finishing_;
+
+    Connection::Handlers connectionHandlers() {
+        return {[this](const std::shared_ptr<Connection>& connection, Request&& request) {
+                    received(connection, std::move(request));
+                },
+                [this] {
+                    pages_.gone();
+                }};
+    }
 
     void received(const std::shared_ptr<Connection>& connection, Request&& request) {
-        pages_.asked();
-        Answer answer = routes_.respond(request);
-        if (answer.events) {
+        if (!routes_.waitsForFiles(request)) {
+            answered(connection, routes_.respond(request));
+            return;
+        }
+        files_.post(
+            [this, connection, request = std::move(request)] {
+                asio::post(io_, [this, connection, answer = routes_.respond(request)]() mutable {
+                    answered(connection, std::move(answer));
+                });
+            },
+            [this, connection] { asio::post(io_, [connection] { connection->close(); }); });
+    }
+
+    void answered(const std::shared_ptr<Connection>& connection, Answer&& answer) {
+        if (answer.accepted) { // only the person at this machine keeps the server waiting
+            pages_.asked();
+            news_.watchOutside();
+        }
+        if (answer.events && !stopping_) {
             pages_.open(*connection, std::move(*answer.events));
+        } else if (answer.events) {
+            connection->close();
         } else {
             connection->reply(std::move(answer.response));
         }
-        if (answer.accepted) {
-            watchOutside();
-        }
     }
 
-    void noteChanges(const std::vector<FolderWatch::Change>& changes) {
-        pending_.insert(pending_.end(), changes.begin(), changes.end());
-        if (settling_) {
-            return;
-        }
-        settling_ = true;
-        settle_.expires_after(settleTime);
-        settle_.async_wait([this](boost::beast::error_code error) {
-            settling_ = false;
-            if (!error) {
-                applyChanges();
-            }
-        });
-    }
-
-    void applyChanges() {
-        std::vector<FolderWatch::Change> changes;
-        changes.swap(pending_);
-        std::vector<std::string> names;
-        bool lost = false;
-        bool outside = false;
-        for (const FolderWatch::Change& change : changes) {
-            const bool ours = change.folder.empty() || change.folder == world_.folder();
-            lost = lost || (change.lost && ours);
-            if (change.folder == world_.folder()) {
-                names.push_back(change.mapName);
-            } else {
-                outside = true;
-            }
-        }
-        try {
-            if (lost) {
-                world_.rereadAll();
-            } else if (!names.empty()) {
-                world_.reread(names);
-            }
-        } catch (const std::exception&) {
-            // The folder cannot be listed now (removed, say): the world stays as it was read.
-        }
-        if (outside) {
-            world_.outsideChanged();
-        }
-    }
-
-    // Folders that texts lead into are watched too, so that their maps' changes are seen: those
-    // of the world as it was last laid out, for a page that asked for it.
-    void watchOutside() {
-        for (const std::string& folder : world_.outsideFolders()) {
-            if (std::find(outside_.begin(), outside_.end(), folder) == outside_.end()) {
-                outside_.push_back(folder);
-                watch_.watch(folder);
-            }
-        }
-    }
-
+    // No new requests; the answers in hand, a save above all, are made and go out first.
     void stop() {
         if (stopping_) {
             return;
         }
         stopping_ = true;
+        // A save in hand has nothing in io_ to wait for until its answer comes back.
+        finishing_.emplace(io_.get_executor());
         listener_.stop();
         pages_.stop();
-        connections_.closeAll();
-        settle_.cancel();
-        io_.stop();
+        news_.stop();
+        connections_.forEach([](Connection& connection) {
+            if (connection.state() == Connection::State::Answering) {
+                connection.endAfterAnswer();
+            } else {
+                connection.close();
+            }
+        });
+        files_.end([this] {
+            asio::post(io_, [this] { waitForTheLastAnswers(std::chrono::steady_clock::now()); });
+        });
+    }
+
+    void waitForTheLastAnswers(std::chrono::steady_clock::time_point since) {
+        if (connections_.size() == 0 || std::chrono::steady_clock::now() - since > lastWords) {
+            io_.stop();
+            return;
+        }
+        lastCall_.expires_after(std::chrono::milliseconds(10));
+        lastCall_.async_wait(
+            [this, since](boost::beast::error_code) { waitForTheLastAnswers(since); });
     }
 };
 

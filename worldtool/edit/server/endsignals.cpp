@@ -54,7 +54,8 @@ void EndSignals::ended() {
 #else
 
 EndSignals::EndSignals(boost::asio::io_context& io, std::function<void()> stop) {
-    signals_.emplace(io, SIGINT, SIGTERM);
+    // SIGHUP: the terminal it runs in was closed.
+    signals_.emplace(io, SIGINT, SIGTERM, SIGHUP);
     signals_->async_wait([stop = std::move(stop)](boost::beast::error_code error, int) {
         if (!error) {
             stop();

@@ -7,10 +7,11 @@
 
 namespace tovren {
 
-// What tells the server to end from outside: SIGINT and SIGTERM; on Windows, Ctrl+C, Ctrl+Break,
-// the console window closing, logging off and shutting down. `stop` is called on the server's
-// own thread. Windows ends a program as soon as its handler returns: the handler waits until
-// the server has ended (ended(), or this being destroyed), so that a save in progress completes.
+// What tells the server to end from outside: SIGINT, SIGTERM and SIGHUP; on Windows, Ctrl+C,
+// Ctrl+Break, the console window closing, logging off and shutting down. `stop` is called on the
+// server's own thread. Windows ends a program as soon as its handler returns: the handler waits
+// until the server has ended (ended(), or this being destroyed), so that a save in progress
+// completes.
 class EndSignals {
 public:
     EndSignals(boost::asio::io_context& io, std::function<void()> stop);

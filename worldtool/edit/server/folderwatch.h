@@ -30,6 +30,8 @@ public:
     // Watches one more folder (absolute); a folder watched already is left as it is. Returns
     // false where the system will not watch it.
     bool watch(const std::string& folder);
+    // Watches a folder no longer: the one at that path has gone, or another stands there.
+    void forget(const std::string& folder);
 
 private:
     class Host;

@@ -61,7 +61,8 @@ void Pages::beat() {
     pulse_.expires_after(heartbeat);
     pulse_.async_wait([this](boost::beast::error_code error) {
         if (!error) {
-            tell(std::string(heartbeatEvent));
+            connections_.forEach(
+                [](Connection& connection) { connection.send(std::string(heartbeatEvent), true); });
             beat();
         }
     });

@@ -2,6 +2,7 @@
 
 #include "world/hostfolder.h"
 #include "world/tiledmap.h"
+#include "world/worldlinkfile.h"
 #include "world/worldreader.h"
 
 #include <exception>
@@ -35,15 +36,25 @@ LiveWorld::LiveWorld(const std::string& folder, LayoutRule layout)
 
 void LiveWorld::keep(WorldMap map) {
     std::string name = map.linkText;
+    if (isLink(map.path)) {
+        linked_.insert(name);
+    } else {
+        linked_.erase(name);
+    }
     maps_.insert_or_assign(std::move(name), std::move(map));
 }
 
-void LiveWorld::withWorld(const std::function<void(const World&, std::uint64_t)>& use) {
+void LiveWorld::forget(const std::string& name) {
+    maps_.erase(name);
+    linked_.erase(name);
+}
+
+void LiveWorld::withWorld(const std::function<void(const ShownWorld&)>& use) {
     const std::lock_guard<std::mutex> guard(lock_);
     layOut(use);
 }
 
-void LiveWorld::layOut(const std::function<void(const World&, std::uint64_t)>& use) {
+void LiveWorld::layOut(const std::function<void(const ShownWorld&)>& use) {
     // The folder's maps go into the world and come back out of it: no second copy.
     const std::uint64_t version = version_;
     std::vector<WorldMap> maps;
@@ -54,11 +65,17 @@ void LiveWorld::layOut(const std::function<void(const World&, std::uint64_t)>& u
     World world = worldOf(readMaps(folder_, std::move(maps)), layout_);
     std::exception_ptr failed;
     try {
-        use(world, version);
+        ShownWorld shown{world, version, {}, gone_ ? std::optional(goneSentence()) : std::nullopt};
+        for (const WorldMap& map : world.maps) {
+            if (std::optional<std::string> why = whyReadOnly(map)) {
+                shown.readOnly.emplace_back(map.name, std::move(*why));
+            }
+        }
+        use(shown);
     } catch (...) {
         failed = std::current_exception(); // the files are kept all the same
     }
-    Outside outside{version, {}, {}};
+    Outside outside{version, {}, {}, {}};
     std::set<std::string> folders;
     for (WorldMap& map : world.maps) {
         if (!hasSeparator(map.linkText)) {
@@ -68,6 +85,7 @@ void LiveWorld::layOut(const std::function<void(const World&, std::uint64_t)>& u
         outside.maps.emplace(map.name, map.path);
         if (const std::optional<std::string> place = placeOf(map.path)) {
             folders.emplace(folderOfPlace(*place));
+            outside.loads.emplace(*place, std::move(map.links));
         }
     }
     outside.folders.assign(folders.begin(), folders.end());
@@ -83,7 +101,7 @@ void LiveWorld::layOut(const std::function<void(const World&, std::uint64_t)>& u
 
 const LiveWorld::Outside& LiveWorld::outside() {
     if (outside_.version != version_) {
-        layOut([](const World&, std::uint64_t) {});
+        layOut([](const ShownWorld&) {});
     }
     return outside_;
 }
@@ -93,6 +111,27 @@ std::vector<std::string> LiveWorld::outsideFolders() const {
     return outside_.folders;
 }
 
+std::string LiveWorld::goneSentence() const {
+    return "The folder " + shownName(folder_) +
+           " is gone: it was moved away or removed, and nothing is saved until it is back.";
+}
+
+void LiveWorld::folderGone() {
+    {
+        const std::lock_guard<std::mutex> guard(lock_);
+        if (gone_) {
+            return;
+        }
+        gone_ = true;
+    }
+    newVersion();
+}
+
+std::optional<std::string> LiveWorld::whyGone() const {
+    const std::lock_guard<std::mutex> guard(lock_);
+    return gone_ ? std::optional(goneSentence()) : std::nullopt;
+}
+
 void LiveWorld::newVersion() {
     const std::uint64_t version = ++version_;
     if (told_) {
@@ -100,8 +139,38 @@ void LiveWorld::newVersion() {
     }
 }
 
-void LiveWorld::outsideChanged() {
-    newVersion();
+void LiveWorld::outsideChanged(const std::string& folder,
+                               const std::vector<std::string>& mapNames) {
+    // A file the world has not loaded may be one that a text now reaches: told as a change.
+    bool changed = mapNames.empty();
+    std::vector<std::pair<std::string, std::optional<LinkRecord>>> loaded; // by place
+    for (const std::string& name : std::set<std::string>(mapNames.begin(), mapNames.end())) {
+        const std::string path = linkFilePath(folder, name);
+        const std::optional<std::string> place = placeOf(path);
+        if (!place) {
+            changed = true;
+            continue;
+        }
+        std::optional<LinkRecord> links;
+        try {
+            links = loadWorldLinkFile(path);
+        } catch (const FileFailure&) {
+        }
+        loaded.emplace_back(*place, std::move(links));
+    }
+    {
+        const std::lock_guard<std::mutex> guard(lock_);
+        for (auto& [place, links] : loaded) {
+            const auto known = outside_.loads.find(place);
+            if (known == outside_.loads.end() || known->second != links) {
+                changed = true;
+                outside_.loads.insert_or_assign(place, std::move(links));
+            }
+        }
+    }
+    if (changed) {
+        newVersion();
+    }
 }
 
 void LiveWorld::reread(const std::vector<std::string>& mapNames) {
@@ -124,7 +193,7 @@ void LiveWorld::reread(const std::vector<std::string>& mapNames) {
             if (!map) {
                 anything = anything || known != maps_.end();
                 if (known != maps_.end()) {
-                    maps_.erase(known);
+                    forget(name);
                 }
             } else if (known == maps_.end() || !sameLoad(known->second, *map)) {
                 keep(std::move(*map));
@@ -142,6 +211,8 @@ void LiveWorld::rereadAll() {
     {
         const std::lock_guard<std::mutex> guard(lock_);
         maps_.clear();
+        linked_.clear();
+        gone_ = false;
         for (WorldMap& map : loaded) {
             keep(std::move(map));
         }

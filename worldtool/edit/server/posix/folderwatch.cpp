@@ -62,6 +62,17 @@ public:
         return true;
     }
 
+    void forget(const std::string& folder) {
+        const std::lock_guard<std::mutex> guard(lock_);
+        for (auto watched = folders_.begin(); watched != folders_.end(); ++watched) {
+            if (watched->second == folder) {
+                ::inotify_rm_watch(notifications_, watched->first);
+                folders_.erase(watched);
+                return;
+            }
+        }
+    }
+
 private:
     Changed changed_;
     int notifications_;
@@ -131,6 +142,10 @@ FolderWatch::~FolderWatch() = default;
 
 bool FolderWatch::watch(const std::string& folder) {
     return host_->watch(folder);
+}
+
+void FolderWatch::forget(const std::string& folder) {
+    host_->forget(folder);
 }
 
 } // namespace tovren

@@ -5,6 +5,7 @@
 #include "linkstore/windows/widetext.h"
 
 #include <array>
+#include <list>
 #include <mutex>
 #include <thread>
 #include <windows.h>
@@ -28,21 +29,18 @@ bool endsWithLinkExtension(std::wstring_view name) {
 
 class FolderWatch::Host {
 public:
-    explicit Host(Changed changed)
-        : changed_(std::move(changed)), stop_(::CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
+    explicit Host(Changed changed) : changed_(std::move(changed)) {}
 
     ~Host() {
-        ::SetEvent(stop_);
-        for (std::thread& thread : threads_) {
-            thread.join();
+        for (Watched& watched : watched_) {
+            end(watched);
         }
-        ::CloseHandle(stop_);
     }
 
     bool watch(const std::string& folder) {
         const std::lock_guard<std::mutex> guard(lock_);
-        for (const std::string& watched : folders_) {
-            if (watched == folder) {
+        for (const Watched& watched : watched_) {
+            if (watched.folder == folder) {
                 return true;
             }
         }
@@ -53,19 +51,44 @@ public:
         if (handle == INVALID_HANDLE_VALUE) {
             return false;
         }
-        folders_.push_back(folder);
-        threads_.emplace_back([this, handle, folder] { listen(handle, folder); });
+        Watched& watched = watched_.emplace_back();
+        watched.folder = folder;
+        watched.stop = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+        watched.thread = std::thread(
+            [this, handle, folder, stop = watched.stop] { listen(handle, folder, stop); });
         return true;
     }
 
-private:
-    Changed changed_;
-    HANDLE stop_;
-    std::mutex lock_;
-    std::vector<std::string> folders_;
-    std::vector<std::thread> threads_;
+    void forget(const std::string& folder) {
+        const std::lock_guard<std::mutex> guard(lock_);
+        for (auto watched = watched_.begin(); watched != watched_.end(); ++watched) {
+            if (watched->folder == folder) {
+                end(*watched);
+                watched_.erase(watched);
+                return;
+            }
+        }
+    }
 
-    void listen(HANDLE folder, const std::string& name) {
+private:
+    // A folder watched by a thread of its own, until told to stop.
+    struct Watched {
+        std::string folder;
+        HANDLE stop = nullptr;
+        std::thread thread;
+    };
+
+    Changed changed_;
+    std::mutex lock_;
+    std::list<Watched> watched_;
+
+    static void end(Watched& watched) {
+        ::SetEvent(watched.stop);
+        watched.thread.join();
+        ::CloseHandle(watched.stop);
+    }
+
+    void listen(HANDLE folder, const std::string& name, HANDLE stop) {
         alignas(DWORD) std::array<char, 64 * 1024> buffer{};
         const HANDLE arrived = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
         for (;;) {
@@ -80,7 +103,7 @@ private:
                     nullptr, &overlapped, nullptr)) {
                 break;
             }
-            const std::array<HANDLE, 2> waiting{arrived, stop_};
+            const std::array<HANDLE, 2> waiting{arrived, stop};
             if (::WaitForMultipleObjects(2, waiting.data(), FALSE, INFINITE) != WAIT_OBJECT_0) {
                 ::CancelIoEx(folder, &overlapped);
                 DWORD ignored = 0;
@@ -126,6 +149,10 @@ FolderWatch::~FolderWatch() = default;
 
 bool FolderWatch::watch(const std::string& folder) {
     return host_->watch(folder);
+}
+
+void FolderWatch::forget(const std::string& folder) {
+    host_->forget(folder);
 }
 
 } // namespace tovren
