@@ -1,4 +1,5 @@
-// The pointer on the picture: a click chooses a map, or the link nearest to it; a double-click
+// The pointer on the picture: a click chooses a map, or the link nearest to it (on maps drawn
+// at their sizes, a link's mark across the edge of two maps near it, over the maps); a double-click
 // travels to a map; and a map dragged onto a side of another links the two there, with a ghost
 // of the map and a line on the side it would land on, drawn over the picture while it moves,
 // and the status line saying what a drop there would do. A drop on the middle of a map, or on
@@ -68,7 +69,10 @@ export class Dragging {
             return;
         }
         this.cancel();
-        if (!drag.moved) {
+        const mark = drag.moved ? null : this.linkNear(drag.x, drag.y, (link) => link.mark);
+        if (mark) {
+            this.chooseThe(mark);
+        } else if (!drag.moved) {
             this.store.choose(drag.from, {focus: true, view: false});
         } else if (drag.drop && drag.drop.side) {
             this.saving.link(drag.from, drag.drop.target, drag.drop.side);
@@ -93,14 +97,24 @@ export class Dragging {
         if (this.picture.mapAt(event.target) >= 0 || !this.store.world) {
             return;
         }
+        const link = this.linkNear(event.clientX, event.clientY);
         const point = this.view.pictureAt(event.clientX, event.clientY);
-        const link = linkAt(this.picture.links(), point, 8 / this.view.transform().k);
         if (link) {
-            const name = this.store.world.maps[link.map].name;
-            this.store.choose(link.map, {view: false, link: {map: name, direction: link.direction}});
+            this.chooseThe(link);
         } else if (this.picture.overview && this.picture.mapAtPoint(point) >= 0) {
             this.store.choose(this.picture.mapAtPoint(point), {focus: true});
         }
+    }
+
+    // The link drawn nearest to a point of the page, of those `wanted`, if one is near.
+    linkNear(clientX, clientY, wanted = () => true) {
+        const point = this.view.pictureAt(clientX, clientY);
+        return linkAt(this.picture.links().filter(wanted), point, 8 / this.view.transform().k);
+    }
+
+    chooseThe(link) {
+        const name = this.store.world.maps[link.map].name;
+        this.store.choose(link.map, {view: false, link: {map: name, direction: link.direction}});
     }
 
     // The ghost of the map dragged, under the pointer, and the side it would land on.
