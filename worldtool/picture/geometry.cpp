@@ -187,9 +187,9 @@ void PictureGeometry::route(const World& world) {
             break;
         case LinkShape::Kind::Elbow: {
             if (world.maps[shape.map].position) {
-                shape.points =
-                    shortElbow(boxes_[shape.map], exit, shape.direction, boxes_[shape.target],
-                               side(shape.target, opposite(shape.direction), port[ends[at].second]));
+                shape.points = shortElbow(
+                    boxes_[shape.map], exit, shape.direction, boxes_[shape.target],
+                    side(shape.target, opposite(shape.direction), port[ends[at].second]));
                 break;
             }
             const bool across = isAcross(shape.direction);

@@ -33,7 +33,9 @@ double scaleOfSizes(const World& world) {
 
 Room placeAtSizes(const World& world, double scale, Point origin, std::vector<Rect>& boxes) {
     const std::vector<RegionPlace> cells = placeRegions(world);
-    const auto edge = [scale](long long pixels) { return std::round(double(pixels) * scale); };
+    const auto edge = [scale](long long pixels) {
+        return std::round(double(pixels) * scale);
+    };
     // Each map's box within its region, and each region's least corner.
     constexpr double none = std::numeric_limits<double>::infinity();
     std::vector<Rect> inRegion(world.maps.size());
@@ -86,7 +88,8 @@ Room placeAtSizes(const World& world, double scale, Point origin, std::vector<Re
     return room;
 }
 
-std::optional<std::vector<Point>> markAcross(const Rect& from, Direction direction, const Rect& to) {
+std::optional<std::vector<Point>> markAcross(const Rect& from, Direction direction,
+                                             const Rect& to) {
     const bool across = isAcross(direction);
     const GridStep way = stepOf(direction);
     const double sign = across ? way.x : way.y;

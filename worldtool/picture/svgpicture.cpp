@@ -115,8 +115,7 @@ private:
         }
         out_ << "<path class=\"link " << style
              << (shape.kind == LinkShape::Kind::Mark ? " mark" : "") << "\" "
-             << owner(shape.map, shape.direction)
-             << " d=\"" << d << '"'
+             << owner(shape.map, shape.direction) << " d=\"" << d << '"'
              << (!backAgain && far.links ? " marker-end=\"url(#arrow)\"" : "") << "/>\n";
     }
 
@@ -160,8 +159,8 @@ private:
                  << number(-box.width) << ',' << height << "\"/>";
         }
         // As many characters as a box of a cell holds, in proportion to the box's width.
-        const auto longest = std::max<std::size_t>(
-            2, std::size_t(double(longestBoxName) * box.width / boxWidth));
+        const auto longest =
+            std::max<std::size_t>(2, std::size_t(double(longestBoxName) * box.width / boxWidth));
         out_ << "<text class=\"name\" x=\"" << number(box.x + box.width / 2) << "\" y=\""
              << number(box.y + box.height / 2 + 5) << "\">" << xml(shortened(map.name, longest))
              << "</text></g>\n";
