@@ -373,7 +373,7 @@ assert all((m["width"], m["height"]) == (640, 480) and m["x"] % 640 == 0 and m["
 assert len({(m["x"], m["y"]) for m in maps}) == len(maps), "maps on top of one another"
 PYTHON
 
-echo "-- with Tiled maps: sizes and places in pixels, an export that Tiled renders with every map in place"
+echo "-- with Tiled maps: sizes and places in pixels, drawn, an export that Tiled renders with every map in place"
 mkdir "$scratch/sized"
 python3 - "$scratch/sized/tile.png" <<'PYTHON'
 import struct, sys, zlib  # one opaque tile of 16 by 16
@@ -386,6 +386,9 @@ PYTHON
 "$generate" "$scratch/sized" 30 2 --tileset tile.png >/dev/null
 [[ $(status_of "$tool" check --json "$scratch/sized") == 0 ]] || fail "check: $(cat "$scratch/err")"
 cp "$scratch/out" "$scratch/sized.json"
+[[ $(status_of "$tool" draw "$scratch/sized" -o "$scratch/sized.svg") == 0 ]] || fail "draw: $(cat "$scratch/err")"
+rsvg-convert "$scratch/sized.svg" -o "$scratch/sized-picture.png" || fail "rsvg-convert cannot render it"
+grep -q '<path class="link both-ways mark"' "$scratch/sized.svg" || fail "no mark across the edge of two maps"
 [[ $(status_of "$tool" export --tiled "$scratch/sized.world" "$scratch/sized") == 0 ]] ||
     fail "export without --map-size: $(cat "$scratch/err")"
 XDG_RUNTIME_DIR="$scratch" QT_QPA_PLATFORM=offscreen tmxrasterizer --scale 0.125 \
@@ -439,7 +442,7 @@ mkdir -p "$names" && cd "$names"
 tree() { (cd "$1" && find . -type f -print0 | LC_ALL=C sort -z | xargs -0 sha256sum); }
 mkdir base && "$generate" base 300 7 >/dev/null
 old=$(cat base/*.link | tr -d '\r' | grep -v '^$' | sort | uniq -c | sort -rn | awk 'NR == 1 {print $2}')
-printf 'tiles' >"base/$old.tmx"
+printf 'tiles' >"base/$old.tmx" # not a Tiled map: told as such, and renamed all the same
 (cd base && record watcher '' '' '' "$old" && record ghost nowhere '' '' '') # a one-way link, a dangling one
 cp -a base done
 [[ $(status_of "$tool" rename "$old" forest --also .tmx,.png done) == 0 ]] || fail "rename: $(cat "$scratch/err")"
@@ -464,7 +467,7 @@ def findings(path, rename=lambda text: text):
     told = json.load(open(path, encoding="utf-8"))["findings"]
     return sorted(tuple(rename(str(f[key])) for key in ("kind", "map", "direction", "target", "message"))
                   for f in told)
-renamed = lambda text: re.sub(rf"\b{old}\b", "forest", text)
+renamed = lambda text: re.sub(rf"\b{old}\b", "forest", text).replace(f"/{base}/", f"/{done}/")
 assert findings(sys.argv[5]) == findings(sys.argv[4], renamed) != [], findings(sys.argv[5])
 PYTHON
 cp -a base removed
@@ -484,7 +487,7 @@ for command in "rename $old forest --also .tmx,.png --write" "remove $old --writ
         [[ $status == 0 ]] && break
         [[ $status == 99 ]] || fail "$command, step $step: status $status"
         "$tool" check --json cut >"$scratch/out" 2>"$scratch/err" || true
-        ! grep -E '"kind": ?"(dangling|unreadable)"' "$scratch/out" | grep -q -v -F '"target":"nowhere"' || fail "$command, step $step: a link dangles"
+        ! grep -E '"kind": ?"(dangling|unreadable)"' "$scratch/out" | grep -v -F "Tiled map cannot be read" | grep -q -v -F '"target":"nowhere"' || fail "$command, step $step: a link dangles"
         if [[ -e cut/.tovren-world.journal ]]; then # else it ended after its last step
             grep -q "was cut short; run it again" "$scratch/err" || fail "$command, step $step: not told"
             # shellcheck disable=SC2086
@@ -507,7 +510,7 @@ for attempt in $(seq 1 16); do
     kill -9 $! 2>/dev/null || true
     wait $! 2>/dev/null || true
     "$tool" check --json cut >"$scratch/out" 2>/dev/null || true
-    ! grep -E '"kind": ?"(dangling|unreadable)"' "$scratch/out" | grep -q -v -F '"target":"nowhere"' || fail "killed ($attempt): a link dangles"
+    ! grep -E '"kind": ?"(dangling|unreadable)"' "$scratch/out" | grep -v -F "Tiled map cannot be read" | grep -q -v -F '"target":"nowhere"' || fail "killed ($attempt): a link dangles"
     "$tool" check --finish cut >/dev/null 2>&1 || true
     [[ ! -e cut/.tovren-world.journal ]] && [[ "$(tree cut)" == "$(tree $result)" || "$(tree cut)" == "$(tree base)" ]] ||
         fail "killed ($attempt, $command): finished otherwise"
