@@ -14,6 +14,10 @@ export class Dragging {
     constructor({viewport, stage, overlay}, {picture, view, store, saving, panel}) {
         Object.assign(this, {viewport, overlay, picture, view, store, saving});
         this.drag = null; // {from, startX, startY, x, y, drop: {target, side} or null, moved}
+        // Whether the press that ends in the next click began on a map: end() has answered it.
+        // The pointer is captured, so that click is the viewport's, wherever it was.
+        this.pressedOnMap = false;
+        viewport.addEventListener("pointerdown", () => (this.pressedOnMap = false), true);
         stage.addEventListener("pointerdown", (event) => this.start(event));
         viewport.addEventListener("pointermove", (event) => this.move(event));
         viewport.addEventListener("pointerup", () => this.end());
@@ -41,6 +45,7 @@ export class Dragging {
         }
         this.drag = {from, startX: event.clientX, startY: event.clientY, x: event.clientX,
                      y: event.clientY, drop: null, moved: false};
+        this.pressedOnMap = true;
         this.viewport.setPointerCapture(event.pointerId);
         event.preventDefault();
     }
@@ -69,7 +74,8 @@ export class Dragging {
             return;
         }
         this.cancel();
-        const mark = drag.moved ? null : this.linkNear(drag.x, drag.y, (link) => link.mark);
+        // Within as much of the box as the mark reaches into it, however far out the view is.
+        const mark = drag.moved ? null : this.linkNear(drag.x, drag.y, 8, (link) => link.mark);
         if (mark) {
             this.chooseThe(mark);
         } else if (!drag.moved) {
@@ -94,10 +100,10 @@ export class Dragging {
     // A click beside the maps drawn: the link nearest to it, if one is near; where the boxes are
     // painted as one picture, the map under it, brought near.
     chooseLink(event) {
-        if (this.picture.mapAt(event.target) >= 0 || !this.store.world) {
+        if (this.pressedOnMap || this.picture.mapAt(event.target) >= 0 || !this.store.world) {
             return;
         }
-        const link = this.linkNear(event.clientX, event.clientY);
+        const link = this.linkNear(event.clientX, event.clientY, Infinity);
         const point = this.view.pictureAt(event.clientX, event.clientY);
         if (link) {
             this.chooseThe(link);
@@ -106,10 +112,12 @@ export class Dragging {
         }
     }
 
-    // The link drawn nearest to a point of the page, of those `wanted`, if one is near.
-    linkNear(clientX, clientY, wanted = () => true) {
+    // The link drawn nearest to a point of the page, of those `wanted`, if one is within 8
+    // pixels on the screen and `most` units on the picture.
+    linkNear(clientX, clientY, most, wanted = () => true) {
         const point = this.view.pictureAt(clientX, clientY);
-        return linkAt(this.picture.links().filter(wanted), point, 8 / this.view.transform().k);
+        const near = Math.min(8 / this.view.transform().k, most);
+        return linkAt(this.picture.links().filter(wanted), point, near);
     }
 
     chooseThe(link) {
