@@ -442,7 +442,7 @@ mkdir -p "$names" && cd "$names"
 tree() { (cd "$1" && find . -type f -print0 | LC_ALL=C sort -z | xargs -0 sha256sum); }
 mkdir base && "$generate" base 300 7 >/dev/null
 old=$(cat base/*.link | tr -d '\r' | grep -v '^$' | sort | uniq -c | sort -rn | awk 'NR == 1 {print $2}')
-printf 'tiles' >"base/$old.tmx" # not a Tiled map: told as such, and renamed all the same
+printf 'tiles' >"base/$old.tmx"
 (cd base && record watcher '' '' '' "$old" && record ghost nowhere '' '' '') # a one-way link, a dangling one
 cp -a base done
 [[ $(status_of "$tool" rename "$old" forest --also .tmx,.png done) == 0 ]] || fail "rename: $(cat "$scratch/err")"
@@ -467,7 +467,7 @@ def findings(path, rename=lambda text: text):
     told = json.load(open(path, encoding="utf-8"))["findings"]
     return sorted(tuple(rename(str(f[key])) for key in ("kind", "map", "direction", "target", "message"))
                   for f in told)
-renamed = lambda text: re.sub(rf"\b{old}\b", "forest", text).replace(f"/{base}/", f"/{done}/")
+renamed = lambda text: re.sub(rf"\b{old}\b", "forest", text)
 assert findings(sys.argv[5]) == findings(sys.argv[4], renamed) != [], findings(sys.argv[5])
 PYTHON
 cp -a base removed
@@ -487,7 +487,7 @@ for command in "rename $old forest --also .tmx,.png --write" "remove $old --writ
         [[ $status == 0 ]] && break
         [[ $status == 99 ]] || fail "$command, step $step: status $status"
         "$tool" check --json cut >"$scratch/out" 2>"$scratch/err" || true
-        ! grep -E '"kind": ?"(dangling|unreadable)"' "$scratch/out" | grep -v -F "Tiled map cannot be read" | grep -q -v -F '"target":"nowhere"' || fail "$command, step $step: a link dangles"
+        ! grep -E '"kind": ?"(dangling|unreadable)"' "$scratch/out" | grep -q -v -F '"target":"nowhere"' || fail "$command, step $step: a link dangles"
         if [[ -e cut/.tovren-world.journal ]]; then # else it ended after its last step
             grep -q "was cut short; run it again" "$scratch/err" || fail "$command, step $step: not told"
             # shellcheck disable=SC2086
@@ -510,7 +510,7 @@ for attempt in $(seq 1 16); do
     kill -9 $! 2>/dev/null || true
     wait $! 2>/dev/null || true
     "$tool" check --json cut >"$scratch/out" 2>/dev/null || true
-    ! grep -E '"kind": ?"(dangling|unreadable)"' "$scratch/out" | grep -v -F "Tiled map cannot be read" | grep -q -v -F '"target":"nowhere"' || fail "killed ($attempt): a link dangles"
+    ! grep -E '"kind": ?"(dangling|unreadable)"' "$scratch/out" | grep -q -v -F '"target":"nowhere"' || fail "killed ($attempt): a link dangles"
     "$tool" check --finish cut >/dev/null 2>&1 || true
     [[ ! -e cut/.tovren-world.journal ]] && [[ "$(tree cut)" == "$(tree $result)" || "$(tree cut)" == "$(tree base)" ]] ||
         fail "killed ($attempt, $command): finished otherwise"
