@@ -151,9 +151,11 @@ std::string cannotClose(const std::string& start, const std::vector<LoopStep>& s
         if (at > 0) {
             text += reachesStart ? " and" : ",";
         }
-        text += " " + way(steps[at].direction);
+        text += " ";
+        text += way(steps[at].direction);
         if (at == 0) {
-            text += " from " + shownInText(start);
+            text += " from ";
+            text += shownInText(start);
         }
         const std::size_t passed = end - at - (reachesStart ? 1 : 0);
         if (passed > 1 || (passed == 1 && (at == 0 || reachesStart))) {
@@ -166,14 +168,16 @@ std::string cannotClose(const std::string& start, const std::vector<LoopStep>& s
             text += (steps[at].linked ? " to " : " past ") + shownInText(steps[at].to);
         }
         if (reachesStart) {
-            text += " to " + shownInText(start);
+            text += " to ";
+            text += shownInText(start);
         }
         at = end;
     }
     if (named < steps.size()) {
         const std::size_t others = steps.size() - named - 1;
-        text += " and on past " + std::to_string(others) +
-                (others == 1 ? " other map" : " other maps") + " to " + shownInText(start);
+        text += " and on past ";
+        text += std::to_string(others) + (others == 1 ? " other map" : " other maps") + " to " +
+                shownInText(start);
     }
     return text + " ends " + std::to_string(shortBy) + " px short of " + shownInText(start) +
            ": these maps' sizes do not let them all touch";

@@ -24,4 +24,18 @@ private:
     void* handle_; // the host's own
 };
 
+// Appends the rest of the file to `text`. Throws FileFailure.
+inline void readToEnd(FileReader& file, std::string& text) {
+    constexpr std::size_t piece = std::size_t{1} << 16U;
+    for (;;) {
+        const std::size_t had = text.size();
+        text.resize(had + piece);
+        const std::size_t count = file.read(text.data() + had, piece);
+        text.resize(had + count);
+        if (count == 0) {
+            return;
+        }
+    }
+}
+
 } // namespace tovren

@@ -144,15 +144,7 @@ private:
 
 TiledHeader readTmjHeader(FileReader& file) {
     std::string text;
-    for (;;) {
-        const std::size_t had = text.size();
-        text.resize(had + (1 << 16));
-        const std::size_t count = file.read(text.data() + had, 1 << 16);
-        text.resize(had + count);
-        if (count == 0) {
-            break;
-        }
-    }
+    readToEnd(file, text);
     HeaderReader reader;
     json::sax_parse(text, &reader);
     return reader.header;

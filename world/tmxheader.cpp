@@ -176,15 +176,7 @@ TiledHeader readTmxHeader(FileReader& file) {
         return header;
     }
     // The rest of the file, and all of it parsed.
-    for (;;) {
-        const std::size_t had = text.size();
-        text.resize(had + (1 << 16));
-        const std::size_t count = file.read(text.data() + had, 1 << 16);
-        text.resize(had + count);
-        if (count == 0) {
-            break;
-        }
-    }
+    readToEnd(file, text);
     const pt::ptree whole = parsed(text);
     addChunks(whole.get_child("map"), header);
     return header;

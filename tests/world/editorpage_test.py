@@ -233,8 +233,10 @@ class Page(unittest.TestCase):
         self.assertTrue(self.focused().startswith("town;"), self.focused())
         self.keys(Keys.ARROW_RIGHT)  # along town's link right: route1
         self.assertTrue(self.focused().startswith("route1;"), self.focused())
-        self.keys(Keys.ARROW_DOWN, Keys.ARROW_DOWN)  # route2, and nothing below it: said so
-        self.said("Nothing lies below route2.")
+        self.keys(Keys.ARROW_UP)  # nothing above it, in the top row of regions: said so
+        self.said("Nothing lies above route1.")
+        self.keys(Keys.ARROW_DOWN)  # route2
+        self.assertTrue(self.focused().startswith("route2;"), self.focused())
         self.keys(Keys.ARROW_RIGHT)  # no link: the nearest map that way, said so
         self.said("route2 leads nowhere right; ")
         self.assertIn("is the nearest map to the right.", self.browser.find_element(By.ID, "status").text)

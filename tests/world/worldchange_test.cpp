@@ -197,7 +197,8 @@ TEST_F(WorldChanges, shouldCompleteAChangeCutShortAfterAnyStepToTheBytesOfOneNev
     map("hub", {"", "", "old_map", "sub/north"});
     map("sub/north", {"", "old_map", "", ""});
     map("far", {"", "", "hub", ""});
-    writeBytes(folder + "/old_map.tmx", "tiles");
+    writeBytes(folder + "/old_map.tmx", // a Tiled map, which takes the new name too
+               R"(<map width="20" height="15" tilewidth="16" tileheight="16"></map>)");
     writeBytes(folder + "/old_map.png", "pixels");
     const std::map<std::string, std::string> before = files();
     for (const bool rename : {true, false}) {

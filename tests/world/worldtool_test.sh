@@ -442,7 +442,7 @@ mkdir -p "$names" && cd "$names"
 tree() { (cd "$1" && find . -type f -print0 | LC_ALL=C sort -z | xargs -0 sha256sum); }
 mkdir base && "$generate" base 300 7 >/dev/null
 old=$(cat base/*.link | tr -d '\r' | grep -v '^$' | sort | uniq -c | sort -rn | awk 'NR == 1 {print $2}')
-printf 'tiles' >"base/$old.tmx"
+printf 'tiles' >"base/$old.png" # a file beside the map that takes its new name too
 (cd base && record watcher '' '' '' "$old" && record ghost nowhere '' '' '') # a one-way link, a dangling one
 cp -a base done
 [[ $(status_of "$tool" rename "$old" forest --also .tmx,.png done) == 0 ]] || fail "rename: $(cat "$scratch/err")"
@@ -454,9 +454,9 @@ cp -a base done
 python3 - base done "$old" "$scratch/before.json" "$scratch/after.json" <<'PYTHON' || fail "what rename --write made"
 import json, os, re, sys
 base, done, old = sys.argv[1:4]
-before = set(os.listdir(base)) - {old + ".link", old + ".tmx"}
-assert set(os.listdir(done)) == before | {"forest.link", "forest.tmx"}, set(os.listdir(done)) ^ before
-for name in before | {old + ".link", old + ".tmx"}:
+before = set(os.listdir(base)) - {old + ".link", old + ".png"}
+assert set(os.listdir(done)) == before | {"forest.link", "forest.png"}, set(os.listdir(done)) ^ before
+for name in before | {old + ".link", old + ".png"}:
     expected = open(os.path.join(base, name), "rb").read()
     if name.endswith(".link"):  # each line that named the map names it anew, as the store saves it
         expected = b"".join(b"forest\r\n" if line == old.encode() + b"\r\n" else line
@@ -472,7 +472,7 @@ assert findings(sys.argv[5]) == findings(sys.argv[4], renamed) != [], findings(s
 PYTHON
 cp -a base removed
 [[ $(status_of "$tool" remove "$old" --write removed) == 0 ]] || fail "remove --write: $(cat "$scratch/err")"
-[[ ! -e "removed/$old.link" && -e "removed/$old.tmx" ]] && ! grep -q -x "$old" <(cat removed/*.link | tr -d '\r') ||
+[[ ! -e "removed/$old.link" && -e "removed/$old.png" ]] && ! grep -q -x "$old" <(cat removed/*.link | tr -d '\r') ||
     fail "remove --write: $(cat "$scratch/out")"
 [[ $(status_of "$tool" rename "$old" 'a/b' --write base) == 1 && $(status_of "$tool" rename "$old") == 2 &&
     $(status_of "$tool" remove missing --write base) == 1 ]] || fail "exit statuses"

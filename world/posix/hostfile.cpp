@@ -1,9 +1,7 @@
 // Reading a file beside the link files with the POSIX file interface.
 #include "world/hostfile.h"
 
-#include "linkstore/filefailurebuilder.h"
-#include "linkstore/posix/hostfailure.h"
-#include "linkstore/usablepath.h"
+#include "world/posix/hostfailure.h"
 
 #include <cerrno>
 #include <cstdint>
@@ -22,11 +20,13 @@ int descriptorOf(void* handle) {
 } // namespace
 
 FileReader::FileReader(const std::string& path) : path_(path) {
-    refuseUnusablePath(path);
+    if (path.find('\0') != std::string::npos) {
+        failOnFile(FileFailure::Kind::BadFileName, path, "a file name cannot hold a NUL character");
+    }
     // Opened without blocking, so that a pipe in the file's place cannot hang the reading.
     const int descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
     if (descriptor == -1) {
-        throw failureFromErrno(errno, FileStep::OpenToLoad, path);
+        failWithErrno(errno, path);
     }
     handle_ = reinterpret_cast<void*>(static_cast<std::intptr_t>(descriptor));
     struct stat status {};
@@ -35,13 +35,13 @@ FileReader::FileReader(const std::string& path) : path_(path) {
         const bool folder = S_ISDIR(status.st_mode);
         ::close(descriptor);
         if (folder) {
-            throw failureFromErrno(EISDIR, FileStep::OpenToLoad, path);
+            failWithErrno(EISDIR, path);
         }
         if (status.st_mode != 0) {
-            throw fileFailure(FileFailure::Kind::AccessDenied, path,
-                              "it is a device or a pipe, not a file");
+            failOnFile(FileFailure::Kind::AccessDenied, path,
+                       "it is a device or a pipe, not a file");
         }
-        throw failureFromErrno(error, FileStep::OpenToLoad, path);
+        failWithErrno(error, path);
     }
 }
 
@@ -56,7 +56,7 @@ std::size_t FileReader::read(char* into, std::size_t most) {
             return static_cast<std::size_t>(count);
         }
         if (errno != EINTR) {
-            throw failureFromErrno(errno, FileStep::Read, path_);
+            failWithErrno(errno, path_);
         }
     }
 }

@@ -3,10 +3,10 @@
 
 #include "linkstore/filefailure.h"
 #include "world/hostfolder.h"
+#include "world/posix/hostfailure.h"
 
 #include <cerrno>
 #include <chrono>
-#include <cstring>
 #include <fcntl.h>
 #include <string_view>
 #include <sys/file.h>
@@ -22,30 +22,6 @@ using Kind = FileFailure::Kind;
 
 // How long a file held by a load is waited for; a load or a save takes milliseconds.
 constexpr auto patienceWithALoad = std::chrono::seconds(2);
-
-[[noreturn]] void fail(Kind kind, const std::string& path, const std::string& why) {
-    throw FileFailure(kind, std::string(kindInWords(kind)) + ": " + shownName(path) +
-                                (why.empty() ? "" : " (" + why + ")"));
-}
-
-[[noreturn]] void failWithErrno(int error, const std::string& path) {
-    switch (error) {
-    case ENOENT:
-        fail(Kind::FileNotFound, path, "");
-    case ENOTDIR:
-        fail(Kind::PathNotFound, path, "");
-    case EACCES:
-    case EPERM:
-    case EROFS:
-        fail(Kind::AccessDenied, path, std::strerror(error));
-    case ENOSPC:
-    case EDQUOT:
-    case EIO:
-        fail(Kind::WriteFailure, path, std::strerror(error));
-    default:
-        fail(Kind::OtherFailure, path, std::strerror(error));
-    }
-}
 
 // An open file, closed when it goes out of scope.
 class Opened {
@@ -99,11 +75,11 @@ void addSecondName(const std::string& from, const std::string& to) {
     }
     const int error = errno;
     if (error == EEXIST) {
-        fail(Kind::AccessDenied, to, "there is a file of that name already");
+        failOnFile(Kind::AccessDenied, to, "there is a file of that name already");
     }
     if (error == EPERM || error == EOPNOTSUPP) {
-        fail(Kind::AccessDenied, from,
-             "its file system cannot give a file a second name, which the change needs");
+        failOnFile(Kind::AccessDenied, from,
+                   "its file system cannot give a file a second name, which the change needs");
     }
     failWithErrno(error, error == ENOENT ? from : to);
 }
@@ -142,7 +118,7 @@ void refuseIfHeld(const std::string& path, FileChange change) {
             return; // a file system without locks: no save can hold it either
         }
         if (errno == EWOULDBLOCK && std::chrono::steady_clock::now() >= deadline) {
-            fail(Kind::AccessDenied, path, "another program is saving it");
+            failOnFile(Kind::AccessDenied, path, "another program is saving it");
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
