@@ -5,7 +5,8 @@ cutting a link, a save behind the page's back merged with what was typed or show
 merge left unresolved and resolved by choosing a side for each field, undo and redo, a save by
 Tovren itself shown live, mending a one-way link and a dangling one, making maps, renaming and
 removing a map across the world and undoing both, finding, panning and zooming, the first view
-of a larger world, the server's end, and what a screen reader is given: on a desktop of its own,
+of a larger world, a world drawn at its maps' sizes with its links chosen by their marks, the
+server's end, and what a screen reader is given: on a desktop of its own,
 what AT-SPI gives a screen reader such as Orca.
 The bytes on disk are checked after every save. A screenshot of the page is saved after each
 test.
@@ -303,6 +304,21 @@ class Page(unittest.TestCase):
         self.keys(Keys.DELETE)
         self.said("Cut the link")
         self.assertEqual(self.bytes_of("town"), saved_over(WORLD["town"], ("", "harbour", "", "")))
+        # Far out, a click in a box chooses its map, though its link down ends a few pixels away.
+        scale = "d3.zoomTransform(document.getElementById('viewport')).k"
+        self.browser.execute_script("document.getElementById('viewport').focus()")
+        while self.browser.execute_script("return " + scale) > 0.25:
+            before = self.browser.execute_script("return " + scale)
+            self.keys("-")
+            self.wait_until(f"{scale} < {before} && !document.getElementById('stage').classList.contains('moving')")
+        middle = self.browser.execute_script(
+            "const r = arguments[0].querySelector('rect.box').getBoundingClientRect();"
+            "return [r.left + r.width / 2, r.top + r.height / 2];", self.box("town"))
+        mouse = ActionBuilder(self.browser)
+        mouse.pointer_action.move_to_location(round(middle[0]), round(middle[1])).click()
+        mouse.perform()
+        self.wait_until("document.getElementById('panel-title').textContent === 'town'")
+        self.assertIsNone(self.browser.execute_script("return document.querySelector('path.link.selected')"))
 
     def test_a_save_behind_the_pages_back_is_kept_and_a_field_both_changed_is_shown(self):
         self.find("route1")
@@ -633,6 +649,61 @@ for _ in range(100):
     time.sleep(0.1)
 print(json.dumps(seen))
 """
+
+
+class PageAtSizes(unittest.TestCase):
+    """A world whose maps have Tiled maps, drawn at their sizes: a drawn above b, b twice as wide
+    as a; b leads down to c, which does not lead back."""
+
+    @classmethod
+    def setUpClass(cls):
+        cls.scratch = tempfile.mkdtemp()
+        folder = os.path.join(cls.scratch, "maps")
+        os.mkdir(folder)
+        for name, texts, (width, height) in [("a", ("", "b", "", ""), (20, 15)),
+                                             ("b", ("a", "c", "", ""), (40, 15)),
+                                             ("c", ("", "", "", ""), (20, 30))]:
+            with open(os.path.join(folder, name + ".link"), "wb") as file:
+                file.write(link_bytes(texts))
+            with open(os.path.join(folder, name + ".tmx"), "w", encoding="utf-8") as file:
+                file.write(f'<map version="1.10" orientation="orthogonal" width="{width}" height="{height}" '
+                           'tilewidth="16" tileheight="16" infinite="0"></map>\n')
+        cls.server, url = start_server(folder)
+        cls.browser = start_browser(os.path.join(cls.scratch, "browser"))
+        cls.browser.get(url)
+        Page.wait_until.__func__(cls, "window.tovrenShown > 0", 10)
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.browser.quit()
+        stop(cls.server)
+        shutil.rmtree(cls.scratch)
+
+    def click(self, script, *arguments):
+        """A click at the point of the page that `script` returns, [x, y]."""
+        point = self.browser.execute_script("return " + script, *arguments)
+        mouse = ActionBuilder(self.browser)
+        mouse.pointer_action.move_to_location(round(point[0]), round(point[1])).click()
+        mouse.perform()
+
+    def test_a_link_chosen_beside_its_mark_across_two_maps_and_a_map_by_a_click_in_it(self):
+        wait_until = Page.wait_until.__func__
+        mark = "document.querySelector('path.link.mark[data-map=\"0\"]')"  # a's link down to b
+        wait_until(type(self), f"{mark} !== null")
+        self.assertEqual(self.browser.execute_script(  # the links over the maps
+            "return [...document.querySelector('#stage svg').children].map((e) => e.getAttribute('class'))"
+            ".filter((c) => c === 'maps' || c === 'links')"), ["maps", "links"])
+        self.assertIsNotNone(self.browser.execute_script(
+            "return document.querySelector('path.link.one-way.mark[data-map=\"1\"][marker-end]')"))
+        # Beside the mark, inside a's box: the link; in the middle of b's box: b.
+        self.click(f"(() => {{ const r = {mark}.getBoundingClientRect();"
+                   " return [r.left + r.width / 2 + 3, r.top + 2]; })()")
+        wait_until(type(self), f"{mark}.classList.contains('selected')")
+        self.assertEqual(self.browser.find_element(By.ID, "panel-title").text, "a")
+        self.click("(() => { const r = document.querySelector('g.map[data-map=\"1\"] rect.box')"
+                   ".getBoundingClientRect(); return [r.left + r.width / 2, r.top + r.height / 2]; })()")
+        wait_until(type(self), "document.getElementById('panel-title').textContent === 'b'")
+        self.assertIsNone(self.browser.execute_script("return document.querySelector('path.link.selected')"))
 
 
 class ScreenReader(unittest.TestCase):

@@ -1,12 +1,14 @@
 // The editor's page's modules that do not touch the page, under Node's own test runner: the
 // edits and their inverses (a rename's and a removal's among them), the geometry of the picture,
-// what the page says, the choice of sides of a merge left unresolved, and the store.
+// the picture's text taken apart, what the page says, the choice of sides of a merge left
+// unresolved, and the store.
 import assert from "node:assert/strict";
 import test from "node:test";
 
 import * as edits from "../../worldtool/page/edits.js";
 import * as geometry from "../../worldtool/page/geometry.js";
 import * as merge from "../../worldtool/page/merge.js";
+import {PictureText} from "../../worldtool/page/picturetext.js";
 import {Store} from "../../worldtool/page/store.js";
 import * as words from "../../worldtool/page/words.js";
 
@@ -149,6 +151,34 @@ test("the geometry: arrow keys, drops, links under a click, and the view", () =>
     assert.deepEqual(geometry.firstView(regions, boxes, 3, {width: 1000, height: 600}),
                      {x: 500 - 4070, y: 300 - 4028, k: 1});
     assert.deepEqual(geometry.inArea(boxes, {x: 300, y: 0, width: 200, height: 150}), [1, 2]);
+});
+
+test("the picture taken apart by lines: links under the maps, or over maps drawn at their sizes", () => {
+    const root = '<svg xmlns="http://www.w3.org/2000/svg" class="world" width="900" height="600" ' +
+        'data-box-width="140" data-box-height="56" data-pitch-x="220" data-pitch-y="130">\n<g class="legend"></g>\n';
+    const boxes = ['<g class="map" data-map="0"><title>a</title><rect class="box" x="40" y="140" width="280" ' +
+                   'height="210" rx="6"/><text class="name" x="180" y="250">a</text></g>\n',
+                   '<g class="map" data-map="1"><title>b</title><rect class="box" x="320" y="140" width="140" ' +
+                   'height="105" rx="6"/><text class="name" x="390" y="197.5">b</text></g>\n'];
+    const lines = ['<path class="link one-way mark" data-map="0" data-direction="right" d="M312,192.5 L328,192.5" ' +
+                   'marker-end="url(#arrow)"/>\n',
+                   '<g class="dangling" data-map="1" data-direction="up"><title>gone</title>' +
+                   '<path class="stub" d="M390,140 L390,128"/></g>\n'];
+    const [maps, links] = [`<g class="maps">\n${boxes.join("")}</g>\n`, `<g class="links">\n${lines.join("")}</g>\n`];
+    const end = '<g class="findings"></g>\n</svg>\n';
+    const empty = (group) => group.replace(/\n[^]*<\/g>\n$/, "\n</g>\n");
+    for (const groups of [[maps, links], [links, maps]]) {
+        const parts = new PictureText(root + groups.join("") + end);
+        assert.equal(parts.frame, root + groups.map(empty).join("") + end);
+        assert.deepEqual(parts.cell, {width: 140, height: 56, pitchX: 220, pitchY: 130});
+        assert.deepEqual(parts.rects, [{x: 40, y: 140, width: 280, height: 210}, {x: 320, y: 140, width: 140, height: 105}]);
+        assert.equal(parts.mapLine(1), boxes[1]);
+        assert.deepEqual([parts.linkCount, parts.linkLine(1)], [2, lines[1]]);
+        assert.deepEqual(parts.link(0), {map: 0, direction: "right", d: "M312,192.5 L328,192.5", mark: true});
+        assert.equal(parts.link(1).mark, false);
+        assert.deepEqual(parts.linksIn({x: 310, y: 190, width: 4, height: 4}), [0, 1]);
+        assert.deepEqual(parts.linksIn({x: 500, y: 150, width: 4, height: 4}), [1]); // a stub's name
+    }
 });
 
 test("a new map goes beside the chosen map where there is room and the view shows it", () => {

@@ -373,7 +373,7 @@ assert all((m["width"], m["height"]) == (640, 480) and m["x"] % 640 == 0 and m["
 assert len({(m["x"], m["y"]) for m in maps}) == len(maps), "maps on top of one another"
 PYTHON
 
-echo "-- with Tiled maps: sizes and places in pixels, an export that Tiled renders with every map in place"
+echo "-- with Tiled maps: sizes and places in pixels, drawn, an export that Tiled renders with every map in place"
 mkdir "$scratch/sized"
 python3 - "$scratch/sized/tile.png" <<'PYTHON'
 import struct, sys, zlib  # one opaque tile of 16 by 16
@@ -386,6 +386,9 @@ PYTHON
 "$generate" "$scratch/sized" 30 2 --tileset tile.png >/dev/null
 [[ $(status_of "$tool" check --json "$scratch/sized") == 0 ]] || fail "check: $(cat "$scratch/err")"
 cp "$scratch/out" "$scratch/sized.json"
+[[ $(status_of "$tool" draw "$scratch/sized" -o "$scratch/sized.svg") == 0 ]] || fail "draw: $(cat "$scratch/err")"
+rsvg-convert "$scratch/sized.svg" -o "$scratch/sized-picture.png" || fail "rsvg-convert cannot render it"
+grep -q '<path class="link both-ways mark"' "$scratch/sized.svg" || fail "no mark across the edge of two maps"
 [[ $(status_of "$tool" export --tiled "$scratch/sized.world" "$scratch/sized") == 0 ]] ||
     fail "export without --map-size: $(cat "$scratch/err")"
 XDG_RUNTIME_DIR="$scratch" QT_QPA_PLATFORM=offscreen tmxrasterizer --scale 0.125 \

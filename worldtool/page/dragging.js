@@ -1,4 +1,5 @@
-// The pointer on the picture: a click chooses a map, or the link nearest to it; a double-click
+// The pointer on the picture: a click chooses a map, or the link nearest to it (on maps drawn
+// at their sizes, a link's mark across the edge of two maps near it, over the maps); a double-click
 // travels to a map; and a map dragged onto a side of another links the two there, with a ghost
 // of the map and a line on the side it would land on, drawn over the picture while it moves,
 // and the status line saying what a drop there would do. A drop on the middle of a map, or on
@@ -13,6 +14,10 @@ export class Dragging {
     constructor({viewport, stage, overlay}, {picture, view, store, saving, panel}) {
         Object.assign(this, {viewport, overlay, picture, view, store, saving});
         this.drag = null; // {from, startX, startY, x, y, drop: {target, side} or null, moved}
+        // Whether the press that ends in the next click began on a map: end() has answered it.
+        // The pointer is captured, so that click is the viewport's, wherever it was.
+        this.pressedOnMap = false;
+        viewport.addEventListener("pointerdown", () => (this.pressedOnMap = false), true);
         stage.addEventListener("pointerdown", (event) => this.start(event));
         viewport.addEventListener("pointermove", (event) => this.move(event));
         viewport.addEventListener("pointerup", () => this.end());
@@ -40,6 +45,7 @@ export class Dragging {
         }
         this.drag = {from, startX: event.clientX, startY: event.clientY, x: event.clientX,
                      y: event.clientY, drop: null, moved: false};
+        this.pressedOnMap = true;
         this.viewport.setPointerCapture(event.pointerId);
         event.preventDefault();
     }
@@ -68,7 +74,11 @@ export class Dragging {
             return;
         }
         this.cancel();
-        if (!drag.moved) {
+        // Within as much of the box as the mark reaches into it, however far out the view is.
+        const mark = drag.moved ? null : this.linkNear(drag.x, drag.y, 8, (link) => link.mark);
+        if (mark) {
+            this.chooseThe(mark);
+        } else if (!drag.moved) {
             this.store.choose(drag.from, {focus: true, view: false});
         } else if (drag.drop && drag.drop.side) {
             this.saving.link(drag.from, drag.drop.target, drag.drop.side);
@@ -90,17 +100,29 @@ export class Dragging {
     // A click beside the maps drawn: the link nearest to it, if one is near; where the boxes are
     // painted as one picture, the map under it, brought near.
     chooseLink(event) {
-        if (this.picture.mapAt(event.target) >= 0 || !this.store.world) {
+        if (this.pressedOnMap || this.picture.mapAt(event.target) >= 0 || !this.store.world) {
             return;
         }
+        const link = this.linkNear(event.clientX, event.clientY, Infinity);
         const point = this.view.pictureAt(event.clientX, event.clientY);
-        const link = linkAt(this.picture.links(), point, 8 / this.view.transform().k);
         if (link) {
-            const name = this.store.world.maps[link.map].name;
-            this.store.choose(link.map, {view: false, link: {map: name, direction: link.direction}});
+            this.chooseThe(link);
         } else if (this.picture.overview && this.picture.mapAtPoint(point) >= 0) {
             this.store.choose(this.picture.mapAtPoint(point), {focus: true});
         }
+    }
+
+    // The link drawn nearest to a point of the page, of those `wanted`, if one is within 8
+    // pixels on the screen and `most` units on the picture.
+    linkNear(clientX, clientY, most, wanted = () => true) {
+        const point = this.view.pictureAt(clientX, clientY);
+        const near = Math.min(8 / this.view.transform().k, most);
+        return linkAt(this.picture.links().filter(wanted), point, near);
+    }
+
+    chooseThe(link) {
+        const name = this.store.world.maps[link.map].name;
+        this.store.choose(link.map, {view: false, link: {map: name, direction: link.direction}});
     }
 
     // The ghost of the map dragged, under the pointer, and the side it would land on.

@@ -305,12 +305,12 @@ export class Picture {
         return width;
     }
 
-    // The links drawn, as {map, direction, points}, for hit-testing.
+    // The links drawn, as {map, direction, points, mark}, for hit-testing.
     links() {
         if (!this.linkShapes) {
             this.linkShapes = (this.drawnLinks || []).map((link) => {
-                const {map, direction, d} = this.parts.link(link);
-                return {map, direction, points: pathPoints(d)};
+                const {map, direction, d, mark} = this.parts.link(link);
+                return {map, direction, points: pathPoints(d), mark};
             });
         }
         return this.linkShapes;

@@ -12,24 +12,28 @@ const close = "</g>\n";
 // a wrap's name.
 const reach = 130;
 
-// The picture taken apart: `frame` the picture with its groups of maps and links empty,
-// `size` its width and height, `cell` its box of a map and the distance between two cells
-// ({width, height, pitchX, pitchY}), `rects` each map's box by its index; each map's line and
-// each link's line, and which links lie in an area. Lines are kept as where they are in the
+// The picture taken apart: `frame` the picture with its groups of maps and links empty (in
+// their order: links under the maps, or over them where maps are drawn at their sizes), `size`
+// its width and height, `cell` the box of a map laid out in cells and the distance between two
+// cells ({width, height, pitchX, pitchY}), `rects` each map's own box by its index; each map's
+// line and each link's line, and which links lie in an area. Lines are kept as where they are in the
 // text, and the links' boxes in one array, as the page keeps hundreds of thousands of them.
 // Throws where the text is not a picture of the world.
 export class PictureText {
     constructor(text) {
         const linksAt = text.indexOf(linksOpen);
-        const mapsAt = text.indexOf(close + mapsOpen, linksAt);
+        const mapsAt = text.indexOf(mapsOpen);
         if (linksAt < 0 || mapsAt < 0) {
             throw new Error("The picture of the world has no maps.");
         }
         const linksFrom = linksAt + linksOpen.length;
-        const mapsFrom = mapsAt + close.length + mapsOpen.length;
+        const mapsFrom = mapsAt + mapsOpen.length;
+        const linksTo = lineStartingAt(text, close, linksFrom);
         const mapsTo = lineStartingAt(text, close, mapsFrom);
+        const [first, second] = linksAt < mapsAt ? [[linksFrom, linksTo], [mapsFrom, mapsTo]]
+                                                 : [[mapsFrom, mapsTo], [linksFrom, linksTo]];
         this.text = text;
-        this.frame = text.slice(0, linksFrom) + close + mapsOpen + text.slice(mapsTo);
+        this.frame = text.slice(0, first[0]) + text.slice(first[1], second[0]) + text.slice(second[1]);
         const root = /<svg [^>]*>/.exec(text)[0];
         const number = (name) => Number((new RegExp(` ${name}="([^"]*)"`).exec(root) || [])[1]);
         this.size = {width: number("width"), height: number("height")};
@@ -40,7 +44,7 @@ export class PictureText {
         for (let at = 0; at < this.mapLines.length; at += 2) {
             this.rects.push(boxOf(text, this.mapLines[at]));
         }
-        this.linkLines = linesOf(text, linksFrom, mapsAt);
+        this.linkLines = linesOf(text, linksFrom, linksTo);
         this.linkBoxes = new Float64Array(this.linkLines.length * 2);
         for (let at = 0; at < this.linkLines.length; at += 2) {
             linkBox(text, this.linkLines[at], this.linkLines[at + 1], this.linkBoxes, at * 2);
@@ -72,14 +76,15 @@ export class PictureText {
         return this.text.slice(this.linkLines[2 * link], this.linkLines[2 * link + 1]);
     }
 
-    // A link as {map, direction, d}: the map it leads from, its way, its path's d.
+    // A link as {map, direction, d, mark}: the map it leads from, its way, its path's d, and
+    // whether it is a mark across the edge of two boxes that touch.
     link(link) {
         const line = this.linkLine(link);
         const owner = line.indexOf(' data-map="');
         const way = line.indexOf(' data-direction="', owner) + 17;
         const d = line.indexOf(' d="') + 4;
         return {map: numberAt(line, owner + 11), direction: line.slice(way, line.indexOf('"', way)),
-                d: line.slice(d, line.indexOf('"', d))};
+                d: line.slice(d, line.indexOf('"', d)), mark: / class="link [^"]*\bmark\b/.test(line)};
     }
 }
 

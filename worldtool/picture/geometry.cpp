@@ -2,6 +2,7 @@
 
 #include "world/regionlayout.h"
 #include "worldtool/picture/linkrouting.h"
+#include "worldtool/picture/sizedpicture.h"
 #include "worldtool/picture/svgtext.h"
 
 #include <algorithm>
@@ -19,21 +20,6 @@ constexpr double laneRoom = 32;   // from a gap's middle to its outermost lane
 constexpr double inset = 8;       // between the picture's edge and anything on it
 constexpr double stubText = 11;   // the size of a stub's name: picture.css's
 constexpr double textWidth = 0.7; // of a character, at most, in its size
-
-bool isAcross(Direction direction) {
-    return direction == Direction::Left || direction == Direction::Right;
-}
-
-// The parts of a point along a link's axis (a) and across it (b), and back.
-double along(bool across, Point p) {
-    return across ? p.x : p.y;
-}
-double beside(bool across, Point p) {
-    return across ? p.y : p.x;
-}
-Point pointOf(bool across, double a, double b) {
-    return across ? Point{a, b} : Point{b, a};
-}
 
 // An elbow, as where its strokes run before the lanes are known: out of `exit` to the gap at
 // `firstGap`, across at `crossing`, along the gap at `lastGap` and into `entry`; where both gaps
@@ -53,52 +39,63 @@ struct Elbow {
 
 } // namespace
 
-PictureGeometry::PictureGeometry(const World& world) : corners_(world.maps.size()) {
+PictureGeometry::PictureGeometry(const World& world) : boxes_(world.maps.size()) {
     placeMaps(world);
     route(world);
     keepInside(world);
 }
 
 void PictureGeometry::placeMaps(const World& world) {
-    const std::vector<RegionPlace> regions = placeRegions(world);
-    long long columns = 0;
-    long long rows = 0;
-    for (const RegionPlace& region : regions) {
-        columns = std::max(columns, region.column + region.width);
-        rows = std::max(rows, region.row + region.height);
+    const Point origin{margin, legendHeight + margin};
+    scale_ = scaleOfSizes(world);
+    Room room;
+    if (scale_ > 0) {
+        room = placeAtSizes(world, scale_, origin, boxes_);
+    } else {
+        const std::vector<RegionPlace> regions = placeRegions(world);
+        long long columns = 0;
+        long long rows = 0;
+        for (const RegionPlace& region : regions) {
+            columns = std::max(columns, region.column + region.width);
+            rows = std::max(rows, region.row + region.height);
+        }
+        for (std::size_t index = 0; index < world.maps.size(); ++index) {
+            if (const std::optional<Cell> inRegion = world.maps[index].cell) {
+                const Cell cell = cellInWorld(regions[world.maps[index].region - 1], *inRegion);
+                boxes_[index] = {origin.x + double(cell.x * pitchX),
+                                 origin.y + double(cell.y * pitchY), boxWidth, boxHeight};
+            }
+        }
+        room = {double(columns * pitchX), double(rows * pitchY)};
     }
     for (std::size_t index = 0; index < world.maps.size(); ++index) {
-        const WorldMap& map = world.maps[index];
-        if (map.cell) {
-            const Cell cell = cellInWorld(regions[map.region - 1], *map.cell);
-            corners_[index] = {double(margin + cell.x * pitchX),
-                               double(legendHeight + margin + cell.y * pitchY)};
-        } else {
+        if (!world.maps[index].cell) {
             unplaced_.push_back(index);
         }
     }
     const auto unplaced = static_cast<long long>(unplaced_.size());
-    unplacedTop_ = legendHeight + margin + rows * pitchY + (unplaced ? 30 : 0);
+    unplacedTop_ = origin.y + room.height + (unplaced ? 30 : 0);
     for (long long at = 0; at < unplaced; ++at) {
-        corners_[unplaced_[at]] = {double(margin + (at % unplacedPerRow) * pitchX),
-                                   unplacedTop_ + double(at / unplacedPerRow) * pitchY};
+        boxes_[unplaced_[at]] = {double(margin + (at % unplacedPerRow) * pitchX),
+                                 unplacedTop_ + double(at / unplacedPerRow) * pitchY, boxWidth,
+                                 boxHeight};
     }
     findingsTop_ = unplacedTop_ + double((unplaced + unplacedPerRow - 1) / unplacedPerRow) * pitchY;
-    width_ = double(2 * margin +
-                    std::max<long long>(std::max(columns, std::min(unplaced, unplacedPerRow)), 4) *
-                        pitchX);
+    width_ = 2 * margin + std::max({room.width, double(std::min(unplaced, unplacedPerRow) * pitchX),
+                                    4.0 * pitchX});
 }
 
 Point PictureGeometry::side(std::size_t map, Direction direction, double port) const {
     const GridStep way = stepOf(direction);
-    const Point middle{corners_[map].x + boxWidth / 2.0 * (1 + way.x),
-                       corners_[map].y + boxHeight / 2.0 * (1 + way.y)};
+    const Rect& box = boxes_[map];
+    const Point middle{box.x + box.width / 2 * (1 + way.x), box.y + box.height / 2 * (1 + way.y)};
     return isAcross(direction) ? Point{middle.x, middle.y + port}
                                : Point{middle.x + port, middle.y};
 }
 
 // What each link is drawn as, the ports where they meet the boxes, the elbows' strokes along
-// the gaps and their lanes; then every point.
+// the gaps and their lanes; then every point. Between maps drawn at their sizes, a mark where
+// they touch, else a short elbow, in no lane.
 void PictureGeometry::route(const World& world) {
     const StraightLinks straight(world.maps);
     Ports ports;
@@ -121,10 +118,20 @@ void PictureGeometry::route(const World& world) {
                     shape.kind = LinkShape::Kind::Around;
                 } else if (backAgain && *target < index) {
                     continue; // drawn from the other end
+                } else if (map.position) {
+                    std::optional<std::vector<Point>> mark =
+                        markAcross(boxes_[index], direction, boxes_[*target]);
+                    shape.kind = mark ? LinkShape::Kind::Mark : LinkShape::Kind::Elbow;
+                    shape.points = std::move(mark).value_or(std::vector<Point>{});
                 } else {
                     shape.kind = straight.isStraight(index, direction) ? LinkShape::Kind::Straight
                                                                        : LinkShape::Kind::Elbow;
                 }
+            }
+            if (shape.kind == LinkShape::Kind::Mark) {
+                links_.push_back(std::move(shape));
+                ends.emplace_back(0, 0); // it meets no side at a port
+                continue;
             }
             const bool isLine =
                 shape.kind == LinkShape::Kind::Straight || shape.kind == LinkShape::Kind::Elbow;
@@ -133,8 +140,8 @@ void PictureGeometry::route(const World& world) {
                                                                              : Ports::Kind::Stub;
             // Where each end's other end lies along its side.
             const auto middleOf = [&](std::size_t of) {
-                const Point corner = corners_[of];
-                return isAcross(direction) ? corner.y + boxHeight / 2.0 : corner.x + boxWidth / 2.0;
+                const Rect& box = boxes_[of];
+                return isAcross(direction) ? box.y + box.height / 2 : box.x + box.width / 2;
             };
             const std::size_t out = ports.add(index, direction, kind,
                                               isLine ? middleOf(shape.target) : middleOf(index));
@@ -150,6 +157,9 @@ void PictureGeometry::route(const World& world) {
     std::vector<Elbow> elbows;
     for (std::size_t at = 0; at < links_.size(); ++at) {
         LinkShape& shape = links_[at];
+        if (shape.kind == LinkShape::Kind::Mark) {
+            continue;
+        }
         const Point exit = side(shape.map, shape.direction, port[ends[at].first]);
         const GridStep way = stepOf(shape.direction);
         switch (shape.kind) {
@@ -173,7 +183,15 @@ void PictureGeometry::route(const World& world) {
             shape.anchor = way.x > 0 ? "start" : (way.x < 0 ? "end" : "middle");
             break;
         }
+        case LinkShape::Kind::Mark:
+            break;
         case LinkShape::Kind::Elbow: {
+            if (world.maps[shape.map].position) {
+                shape.points = shortElbow(
+                    boxes_[shape.map], exit, shape.direction, boxes_[shape.target],
+                    side(shape.target, opposite(shape.direction), port[ends[at].second]));
+                break;
+            }
             const bool across = isAcross(shape.direction);
             const double sign = across ? way.x : way.y;
             const double gap = across ? (pitchX - boxWidth) / 2.0 : (pitchY - boxHeight) / 2.0;
@@ -187,7 +205,7 @@ void PictureGeometry::route(const World& world) {
             elbow.oneGap = std::abs(elbow.firstGap - elbow.lastGap) < 1;
             // Across the rows (or columns) between, in the gap next to the far box, on its near
             // side.
-            const double farStart = beside(across, corners_[shape.target]);
+            const double farStart = startOf(!across, boxes_[shape.target]);
             const double farSize = across ? boxHeight : boxWidth;
             elbow.crossing = beside(across, elbow.entry) < beside(across, exit)
                                  ? farStart + farSize + crossGap
@@ -248,8 +266,8 @@ void PictureGeometry::keepInside(const World& world) {
         right = std::max(right, x2);
         bottom = std::max(bottom, y2);
     };
-    for (const Point& corner : corners_) {
-        reach(corner.x, corner.y, corner.x + boxWidth, corner.y + boxHeight);
+    for (const Rect& box : boxes_) {
+        reach(box.x, box.y, box.x + box.width, box.y + box.height);
     }
     for (const LinkShape& shape : links_) {
         for (const Point& point : shape.points) {
@@ -273,8 +291,9 @@ void PictureGeometry::keepInside(const World& world) {
     }
     const double dx = std::ceil(std::max(0.0, inset - left));
     const double dy = std::ceil(std::max(0.0, legendHeight + inset - top));
-    for (Point& corner : corners_) {
-        corner = {corner.x + dx, corner.y + dy};
+    for (Rect& box : boxes_) {
+        box.x += dx;
+        box.y += dy;
     }
     for (LinkShape& shape : links_) {
         for (Point& point : shape.points) {

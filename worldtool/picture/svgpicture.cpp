@@ -5,6 +5,8 @@
 #include "worldtool/picture/svgtext.h"
 #include "worldtool/report/report.h"
 
+#include <algorithm>
+#include <cmath>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -12,6 +14,13 @@
 namespace tovren {
 
 namespace {
+
+// "maps at 44% of their size": a scale in percent, to two figures.
+std::string scaleInWords(double scale) {
+    const double percent = scale * 100;
+    const double unit = std::pow(10.0, std::floor(std::log10(percent)) - 1);
+    return "maps at " + number(std::round(percent / unit) * unit) + "% of their size";
+}
 
 std::string arrowhead(const char* id, const char* style) {
     return std::string("<marker id=\"") + id +
@@ -44,15 +53,14 @@ public:
              << arrowhead("around", "arrowhead around") << "</defs>\n"
              << "<rect class=\"background\" width=\"100%\" height=\"100%\"/>\n";
         writeLegend();
-        out_ << "<g class=\"links\">\n";
-        for (const LinkShape& shape : at_.links()) {
-            writeLink(shape);
+        // Maps drawn at their sizes touch, and their links cross their edges: over them.
+        if (at_.scale() > 0) {
+            writeMaps();
+            writeLinks();
+        } else {
+            writeLinks();
+            writeMaps();
         }
-        out_ << "</g>\n<g class=\"maps\">\n";
-        for (std::size_t index = 0; index < world_.maps.size(); ++index) {
-            writeBox(index);
-        }
-        out_ << "</g>\n";
         if (!at_.unplaced().empty()) {
             out_ << "<text class=\"findings\" x=\"" << margin << "\" y=\""
                  << number(at_.unplacedTop() - 12)
@@ -68,6 +76,22 @@ private:
     std::ostream& out_;
     const PictureGeometry at_;
 
+    void writeLinks() {
+        out_ << "<g class=\"links\">\n";
+        for (const LinkShape& shape : at_.links()) {
+            writeLink(shape);
+        }
+        out_ << "</g>\n";
+    }
+
+    void writeMaps() {
+        out_ << "<g class=\"maps\">\n";
+        for (std::size_t index = 0; index < world_.maps.size(); ++index) {
+            writeBox(index);
+        }
+        out_ << "</g>\n";
+    }
+
     void writeLink(const LinkShape& shape) {
         const WorldMap& map = world_.maps[shape.map];
         switch (shape.kind) {
@@ -79,6 +103,7 @@ private:
             return;
         case LinkShape::Kind::Straight:
         case LinkShape::Kind::Elbow:
+        case LinkShape::Kind::Mark:
             break;
         }
         const WorldMap& far = world_.maps[shape.target];
@@ -88,8 +113,9 @@ private:
         if (shape.kind == LinkShape::Kind::Elbow) {
             out_ << "<path class=\"casing\" d=\"" << d << "\"/>";
         }
-        out_ << "<path class=\"link " << style << "\" " << owner(shape.map, shape.direction)
-             << " d=\"" << d << '"'
+        out_ << "<path class=\"link " << style
+             << (shape.kind == LinkShape::Kind::Mark ? " mark" : "") << "\" "
+             << owner(shape.map, shape.direction) << " d=\"" << d << '"'
              << (!backAgain && far.links ? " marker-end=\"url(#arrow)\"" : "") << "/>\n";
     }
 
@@ -117,23 +143,27 @@ private:
 
     void writeBox(std::size_t index) {
         const WorldMap& map = world_.maps[index];
-        const Point corner = at_.corner(index);
+        const Rect& box = at_.box(index);
+        const std::string width = number(box.width);
+        const std::string height = number(box.height);
         std::string style = "map";
         style += map.links ? "" : " unreadable";
         style += map.cell ? "" : " unplaced";
         out_ << "<g class=\"" << style << "\" data-map=\"" << index << "\"><title>"
              << xml(map.name.empty() ? "(the file .link)" : map.name)
-             << "</title><rect class=\"box\" x=\"" << number(corner.x) << "\" y=\""
-             << number(corner.y) << "\" width=\"" << boxWidth << "\" height=\"" << boxHeight
-             << "\" rx=\"6\"/>";
+             << "</title><rect class=\"box\" x=\"" << number(box.x) << "\" y=\"" << number(box.y)
+             << "\" width=\"" << width << "\" height=\"" << height << "\" rx=\"6\"/>";
         if (!map.links) {
-            out_ << "<path class=\"cross\" d=\"M" << number(corner.x) << ',' << number(corner.y)
-                 << " l" << boxWidth << ',' << boxHeight << " m0," << -boxHeight << " l"
-                 << -boxWidth << ',' << boxHeight << "\"/>";
+            out_ << "<path class=\"cross\" d=\"M" << number(box.x) << ',' << number(box.y) << " l"
+                 << width << ',' << height << " m0," << number(-box.height) << " l"
+                 << number(-box.width) << ',' << height << "\"/>";
         }
-        out_ << "<text class=\"name\" x=\"" << number(corner.x + boxWidth / 2.0) << "\" y=\""
-             << number(corner.y + boxHeight / 2.0 + 5) << "\">"
-             << xml(shortened(map.name, longestBoxName)) << "</text></g>\n";
+        // As many characters as a box of a cell holds, in proportion to the box's width.
+        const auto longest =
+            std::max<std::size_t>(2, std::size_t(double(longestBoxName) * box.width / boxWidth));
+        out_ << "<text class=\"name\" x=\"" << number(box.x + box.width / 2) << "\" y=\""
+             << number(box.y + box.height / 2 + 5) << "\">" << xml(shortened(map.name, longest))
+             << "</text></g>\n";
     }
 
     void legendText(int x, int y, const char* text) {
@@ -167,6 +197,9 @@ private:
             out_ << "<g class=\"wrap\"><path class=\"stub\" d=\"M" << margin + 400 << ',' << y2 + 10
                  << " l40,0\" marker-end=\"url(#around)\"/></g>";
             legendText(margin + 448, y2, "leads on around the world (wrap)");
+        }
+        if (at_.scale() > 0) {
+            legendText(margin + 640, y, scaleInWords(at_.scale()).c_str());
         }
         out_ << "</g>\n";
     }
