@@ -75,8 +75,8 @@ std::optional<FileFailure> loadInto(WorldMap& map) {
     } catch (const FileFailure& failure) {
         return failure;
     }
-    map.unresolvedMerge = unresolvedMergeIn(map.path, *map.links);
-    if (map.unresolvedMerge) {
+    if (std::optional<UnresolvedMerge> merge = unresolvedMergeIn(map.path, *map.links)) {
+        map.unresolvedMerge = std::make_shared<const UnresolvedMerge>(std::move(*merge));
         map.links.reset(); // its fields are not links
     }
     return std::nullopt;

@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstddef>
+#include <memory>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -62,7 +63,8 @@ struct WorldMap {
     std::optional<LinkRecord> links;    // none when the file cannot be loaded
     std::optional<FileFailure> failure; // why it cannot
     // A merge left unresolved in its record: then `links` is none, as its fields are not links.
-    std::optional<UnresolvedMerge> unresolvedMerge;
+    // Held apart, as few maps have one and a world holds many maps.
+    std::shared_ptr<const UnresolvedMerge> unresolvedMerge;
     // The map each direction leads to, as an index into World::maps; none where the text is
     // empty or names no link file.
     std::array<std::optional<std::size_t>, 4> neighbours;

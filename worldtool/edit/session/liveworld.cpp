@@ -17,8 +17,10 @@ namespace tovren {
 namespace {
 
 bool sameLoad(const WorldMap& a, const WorldMap& b) {
-    if (a.links != b.links || a.unresolvedMerge != b.unresolvedMerge ||
-        a.failure.has_value() != b.failure.has_value()) {
+    const bool sameMerge = a.unresolvedMerge && b.unresolvedMerge
+                               ? *a.unresolvedMerge == *b.unresolvedMerge
+                               : !a.unresolvedMerge && !b.unresolvedMerge;
+    if (a.links != b.links || !sameMerge || a.failure.has_value() != b.failure.has_value()) {
         return false;
     }
     return !a.failure || (a.failure->kind() == b.failure->kind() &&
