@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Makes the pictures of the README from the programs as built: docs/world.png, the picture that
-# `tovren-world draw` makes of a small world with every kind of fault, and docs/editor.png, the
-# editor's page on that world in Chromium, a map chosen.
+# `tovren-world draw` makes of a small world with every kind of fault, docs/world-sizes.png, that
+# of a world whose maps have Tiled maps beside them, and docs/editor.png, the editor's page on
+# the first world in Chromium, a map chosen.
 # Usage: scripts/docs-pictures.sh
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -31,6 +32,13 @@ record oasis '' '' desert desert
 rsvg-convert --width 1500 "$maps/world.svg" -o docs/world.png
 rm "$maps/world.svg"
 
+# A large map cut into maps of different sizes, each with a Tiled map beside it.
+sized=$(dirname "$maps")/sized
+mkdir "$sized"
+build/default/tests/generate_world "$sized" 14 3 --tileset tile.png >/dev/null
+"$tool" draw "$sized" -o "$sized/world.svg" >/dev/null
+rsvg-convert --width 1200 "$sized/world.svg" -o docs/world-sizes.png
+
 "$tool" edit --no-browser "$maps" >"$(dirname "$maps")/edit.out" &
 server=$!
 for _ in $(seq 50); do [[ -s "$(dirname "$maps")/edit.out" ]] && break; sleep 0.1; done
@@ -59,4 +67,4 @@ driver.quit()
 PYTHON
 kill "$server"
 wait "$server" || true
-echo "Made docs/world.png and docs/editor.png"
+echo "Made docs/world.png, docs/world-sizes.png and docs/editor.png"
