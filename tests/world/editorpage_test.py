@@ -115,6 +115,7 @@ def start_browser(folder, desktop=None):
                      *(["--force-renderer-accessibility"] if desktop else
                        ["--headless=new", "--window-size=1400,900", "--force-color-profile=srgb"])]:
         browser_options.add_argument(argument)
+    browser_options.set_capability("goog:loggingPrefs", {"browser": "ALL"})
     return webdriver.Chrome(service=Service("/usr/bin/chromedriver", env=desktop),
                             options=browser_options)
 
@@ -583,6 +584,10 @@ class Page(unittest.TestCase):
         self.assertEqual(self.bytes_of("route1"), saved_over(emptied, WORLD["route1"]))
 
     def test_pan_zoom_fit_and_find(self):
+        # Nothing the page did so far was refused by its own policy (the picture's style included).
+        refused = [entry["message"] for entry in self.browser.get_log("browser")
+                   if "Content Security Policy" in entry["message"]]
+        self.assertEqual(refused, [])
         transform = "String(d3.zoomTransform(document.getElementById('viewport')))"
         first = self.browser.execute_script("return " + transform)
         self.browser.execute_script("document.getElementById('viewport').focus()")

@@ -58,9 +58,10 @@ export class Picture {
         this.parts = parts;
         this.names = world.maps.map((map) => map.name);
         this.rects = withPlaces(this.parts.rects, (name) => this.store.indexOf(name), this.store.placed);
-        const picture = new DOMParser().parseFromString(this.parts.frame, "image/svg+xml").documentElement;
-        // Its look is the page's own stylesheet already; a style the page did not bring is refused.
-        picture.querySelector("style")?.remove();
+        // Its look is the page's own stylesheet already, and a style the page did not bring is
+        // refused by its policy: the picture's own is left out before it is parsed.
+        const frame = this.parts.frame.replace(/<style>[\s\S]*?<\/style>/, "");
+        const picture = new DOMParser().parseFromString(frame, "image/svg+xml").documentElement;
         this.stage.replaceChildren(picture);
         this.svg = picture;
         this.linkLayer = picture.querySelector("g.links");
