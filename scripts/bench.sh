@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
 # Builds Tovren and runs every benchmark; prints the figures that bench/README.md reports.
-# Usage: scripts/bench.sh [RUNS]   (RUNS: start-up runs per program, default 21)
+# Usage: scripts/bench.sh [RUNS [REPEATS]]
+#   RUNS: start-up runs per program, default 21; REPEATS: runs of each timing of the world tool
+#   and its page, whose median is told (default: each benchmark's own, 5 to 9)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 runs=${1:-21}
+repeats=(${2:+"$2"})
 scripts/install-deps.sh strace time patchelf dbus-daemon eatmydata procps
 scripts/build.sh default >/dev/null
 build=build/default
@@ -53,19 +56,19 @@ echo "== The layout of worlds like real ones (rectangles of different sizes), by
 
 echo
 echo "== The world check at size: tovren-world check --json against reading every link file"
-bench/world_bench.py "$build/worldtool/tovren-world" "$build/bench/read_folder"
+bench/world_bench.py "$build/worldtool/tovren-world" "$build/bench/read_folder" "${repeats[@]}"
 
 echo
 echo "== A map's rename at size: tovren-world rename --write, with and without its syncs"
-bench/rename_bench.py "$build/worldtool/tovren-world" "$build/bench/read_folder"
+bench/rename_bench.py "$build/worldtool/tovren-world" "$build/bench/read_folder" "${repeats[@]}"
 
 echo
 echo "== The editor's server at size: tovren-world edit over HTTP"
-bench/edit_bench.py "$build/worldtool/tovren-world"
+bench/edit_bench.py "$build/worldtool/tovren-world" "${repeats[@]}"
 
 echo
 echo "== The editor's page in Chromium at size"
-/usr/bin/python3 bench/page_bench.py "$build/worldtool/tovren-world"
+/usr/bin/python3 bench/page_bench.py "$build/worldtool/tovren-world" "${repeats[@]}"
 
 echo
 echo "== The Linux release package, carrying its Qt, against the same build on the system's Qt"
