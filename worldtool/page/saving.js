@@ -27,11 +27,11 @@ export class Saving {
         let answer;
         for (let attempt = 0; ; ++attempt) {
             answer = await this.post("api/save", {saves});
-            if (answer.status !== 409 || !answer.data.conflicts || !merge || attempt === 3) {
+            if (answer.status !== 409 || !answer.data.conflicts || !merge) {
                 break;
             }
             answer.rebased = edits.rebase(saves, answer.data.conflicts);
-            if (answer.rebased.clashes.length || answer.rebased.lost.length) {
+            if (answer.rebased.clashes.length || answer.rebased.lost.length || attempt === 3) {
                 break;
             }
             const again = answer.rebased.kept;
