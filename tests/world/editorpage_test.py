@@ -207,10 +207,23 @@ class Page(unittest.TestCase):
     def keys(self, *keys):
         ActionChains(self.browser).send_keys(*keys).perform()
 
-    def fit(self):
-        """The whole world in view, at rest."""
-        self.browser.find_element(By.ID, "fit").click()
-        self.wait_until("!document.getElementById('stage').classList.contains('moving')")
+    def fit(self, key=None):
+        """Fits the whole world in view, by the button or by `key`, and waits until the view
+        rests there: the fit is animated, and it may not have started when the click returns."""
+        if key:
+            self.keys(key)
+        else:
+            self.browser.find_element(By.ID, "fit").click()
+        transform = "String(d3.zoomTransform(document.getElementById('viewport')))"
+        self.wait_until("(() => { const p = document.querySelector('#stage svg').getBoundingClientRect();"
+                        " const v = document.getElementById('viewport').getBoundingClientRect();"
+                        " return p.left >= v.left && p.right <= v.right && p.top >= v.top && p.bottom <= v.bottom"
+                        " && !document.getElementById('stage').classList.contains('moving'); })()")
+        while True:
+            before = self.browser.execute_script("return " + transform)
+            time.sleep(0.3)
+            if self.browser.execute_script("return " + transform) == before:
+                return before
 
     def in_view(self, name):
         return self.browser.execute_script(
@@ -598,11 +611,7 @@ class Page(unittest.TestCase):
         self.keys(Keys.ARROW_RIGHT)
         self.assertNotEqual(moved, self.browser.execute_script(
             "return d3.zoomTransform(document.getElementById('viewport')).x"))
-        self.keys("0")  # the whole world in view
-        self.wait_until("(() => { const p = document.querySelector('#stage svg').getBoundingClientRect();"
-                        " const v = document.getElementById('viewport').getBoundingClientRect();"
-                        " return p.left >= v.left && p.right <= v.right && p.top >= v.top && p.bottom <= v.bottom; })()")
-        fitted = self.browser.execute_script("return " + transform)
+        fitted = self.fit(key="0")
         ActionChains(self.browser).scroll_from_origin(ScrollOrigin.from_element(
             self.browser.find_element(By.ID, "viewport")), 0, -300).perform()  # the wheel zooms in
         self.wait_until(f"{transform} !== {json.dumps(fitted)}")
